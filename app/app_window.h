@@ -1,0 +1,41 @@
+// AppWindow and KeyState: the window record and the table of keys held down, by virtual-key code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct NativeWindow;
+
+constexpr int kKeyStateSize = 256;
+
+// 1 while the key with that virtual-key code is down, 0 otherwise.
+struct KeyState {
+    int keys[kKeyStateSize] = {};
+    int& operator[](int code) { return keys[code]; }
+    int operator[](int code) const { return keys[code]; }
+    void clear() {
+        for (int& key : keys) key = 0;
+    }
+};
+
+struct AppInstance {
+    const char* className = "OpenGL";
+};
+
+struct AppWindow {
+    KeyState* keys = nullptr;
+    NativeWindow* native = nullptr;  // window and its GL context; null when not held
+    AppInstance* application = nullptr;
+    std::string title;
+    int width = 0;  // requested client size from the configuration; a resize does not change it
+    int height = 0;
+    int bitsPerPixel = 32;
+    int isFullScreen = 0;
+    int isVisible = 0;  // frames are only drawn while this is 1
+    std::uint32_t lastTickCount = 0;
+};
+
+// 1 while the program keeps re-creating its window; cleared to end the run.
+extern int programRunning;
+// The full-screen choice for the next window; flipped by the toggle message.
+extern int fullscreenRequested;

@@ -1,0 +1,209 @@
+// Entry point logic: configuration, start-up question, the outer loop that re-creates window and scene, the frame loop.
+#include "app/application.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "app/app_config.h"
+#include "app/app_window.h"
+#include "app/keyboard_controls.h"
+#include "app/projections.h"
+#include "app/screenshot.h"
+#include "app/window_procedure.h"
+#include "frame/draw_frame.h"
+#include "frame/scene_lifecycle.h"
+#include "platform/message_box.h"
+#include "platform/native_window.h"
+#include "platform/platform_services.h"
+
+namespace {
+
+const char* const kWindowTitle = "Lumivor - a median-cut image-based lighting demo by the Lumivor developers";
+
+AppInstance appInstance;
+AppWindow appWindow;
+KeyState keyState;
+
+bool verbose = false;
+
+void trace(const char* format, ...) {
+    if (!verbose) {
+        return;
+    }
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::fputs("lumivor: ", stderr);
+    std::vfprintf(stderr, format, arguments);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    va_end(arguments);
+}
+
+bool registerWindowClass(AppInstance& /*instance*/) {
+    if (!startVideo()) {
+        platform().showMessage("Error", "RegisterClassEx Failed!", MessageIcon::Warning);
+        return false;
+    }
+    return true;
+}
+
+bool createAppWindow(AppWindow& window) {
+    WindowFrame frame = WindowFrame::ClientSized;
+    if (window.isFullScreen == 1) {
+        if (changeScreenResolution(window.width, window.height, window.bitsPerPixel)) {
+            frame = WindowFrame::FullScreen;
+        } else {
+            platform().showMessage("Error", "Mode Switch Failed.\nRunning In Windowed Mode.", MessageIcon::Warning);
+            window.isFullScreen = 0;
+            frame = WindowFrame::OuterSized;
+        }
+    }
+    window.native = createNativeWindow(window.title.c_str(), window.width, window.height, frame);
+    if (window.native == nullptr) {
+        return false;
+    }
+    if (frame == WindowFrame::FullScreen) {
+        showSystemCursor(false);
+    }
+    window.isVisible = 1;
+    setPerspectiveProjection(window.width, window.height);
+    window.keys->clear();
+    window.lastTickCount = platform().ticks();
+    trace("window created (%s, %dx%d)", window.isFullScreen == 1 ? "full screen" : "windowed", window.width,
+          window.height);
+    return true;
+}
+
+void destroyAppWindow(AppWindow& window) {
+    if (window.native != nullptr) {
+        destroyNativeWindow(window.native);
+        window.native = nullptr;
+    }
+    if (window.isFullScreen == 1) {
+        showSystemCursor(true);  // the display mode returns with the window
+    }
+    trace("window destroyed");
+}
+
+// Runs frames until the quit message arrives; drives --frames and --screenshot.
+class FrameLoop {
+public:
+    explicit FrameLoop(const CommandLineOptions& options) : options_(options) {}
+
+    void run(AppWindow& window) {
+        for (;;) {
+            WindowMessage message;
+            if (peekMessage(window.native, message)) {
+                if (message.type == MessageType::Quit) {
+                    break;
+                }
+                windowProc(window, message);
+            } else if (window.isVisible == 1) {
+                drawOneFrame(window);
+            } else {
+                waitMessage();
+            }
+        }
+    }
+
+    // A run ended by a message (window closed, SIGTERM) never passed through
+    // the last-frame capture; the last frame shown is in the front buffer.
+    void captureIfPending(AppWindow& window) {
+        if (!options_.screenshotPath.empty() && !screenshotTaken_ && framesDrawn_ > 0 && programRunning == 0) {
+            takeScreenshot(window, true);
+        }
+    }
+
+    int framesDrawn() const { return framesDrawn_; }
+
+private:
+    void drawOneFrame(AppWindow& window) {
+        // Unsigned difference: the tick counter's wrap-around still gives the elapsed time.
+        const std::uint32_t tickCount = platform().ticks();
+        updateScene(tickCount - window.lastTickCount);
+        window.lastTickCount = tickCount;
+        ++framesDrawn_;
+        if (options_.frameLimit > 0 && framesDrawn_ >= options_.frameLimit && programRunning == 1) {
+            terminateApplication(window);  // as Escape would: this frame is still drawn and shown
+        }
+        drawFrame();
+        if (programRunning == 0 && !options_.screenshotPath.empty()) {
+            takeScreenshot(window, false);
+        }
+        swapNativeWindow(window.native);
+    }
+
+    void takeScreenshot(AppWindow& window, bool frontBuffer) {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        nativeDrawableSize(window.native, drawableWidth, drawableHeight);
+        // The passes draw the configured size anchored at the lower-left corner.
+        const int width = window.width < drawableWidth ? window.width : drawableWidth;
+        const int height = window.height < drawableHeight ? window.height : drawableHeight;
+        if (saveScreenshot(options_.screenshotPath, width, height, frontBuffer)) {
+            std::fprintf(stderr, "lumivor: screenshot saved to %s\n", options_.screenshotPath.c_str());
+        }
+        screenshotTaken_ = true;
+    }
+
+    const CommandLineOptions& options_;
+    int framesDrawn_ = 0;
+    bool screenshotTaken_ = false;
+};
+
+}  // namespace
+
+int runApplication(const CommandLineOptions& options) {
+    verbose = options.verbose;
+    AppConfig& config = AppConfig::instance();
+    config.load();
+
+    appWindow = AppWindow();
+    keyState.clear();
+    appWindow.keys = &keyState;
+    appWindow.application = &appInstance;
+    appWindow.title = kWindowTitle;
+    appWindow.width = config.getWidth();
+    appWindow.height = config.getHeight();
+    appWindow.bitsPerPixel = 32;
+    appWindow.isFullScreen = 1;
+
+    if (options.windowed) {
+        appWindow.isFullScreen = 0;
+    } else if (!options.fullScreen &&
+               !platform().askYesNo("Start FullScreen?", "Would You Like To Run In Fullscreen Mode?")) {
+        appWindow.isFullScreen = 0;
+    }
+
+    if (!registerWindowClass(appInstance)) {
+        platform().showMessage("Error", "Error Registering Window Class!", MessageIcon::Warning);
+        return -1;
+    }
+
+    int exitStatus = 0;
+    programRunning = 1;
+    fullscreenRequested = appWindow.isFullScreen;
+    FrameLoop loop(options);
+    while (programRunning == 1) {
+        appWindow.isFullScreen = fullscreenRequested;
+        if (!createAppWindow(appWindow)) {
+            platform().showMessage("Error", "Error Creating OpenGL Window", MessageIcon::Warning);
+            programRunning = 0;
+            exitStatus = 1;  // a run that never opened its window has failed
+            break;
+        }
+        trace("initialiseScene");
+        if (initialiseScene(appWindow, keyState)) {
+            loop.run(appWindow);
+        } else {
+            postQuitMessage(appWindow.native);
+            programRunning = 0;
+        }
+        loop.captureIfPending(appWindow);
+        trace("shutdownScene after %d frames", loop.framesDrawn());
+        shutdownScene();
+        destroyAppWindow(appWindow);
+    }
+    stopVideo();
+    return exitStatus;
+}

@@ -1,0 +1,87 @@
+// Command-line parsing for the lumivor program.
+#include "app/command_line.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool parsePositiveInt(const char* text, int& value) {
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || parsed < 1 || parsed > 1000000000L) {
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+}  // namespace
+
+CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
+                                   std::string& message) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--windowed") == 0) {
+            options.windowed = true;
+        } else if (std::strcmp(arg, "--fullscreen") == 0) {
+            options.fullScreen = true;
+        } else if (std::strcmp(arg, "--no-dialogs") == 0) {
+            options.noDialogs = true;
+        } else if (std::strcmp(arg, "--verbose") == 0) {
+            options.verbose = true;
+        } else if (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--screenshot") == 0) {
+            if (i + 1 >= argc) {
+                message = std::string("option ") + arg + " needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (std::strcmp(arg, "--frames") == 0) {
+                if (!parsePositiveInt(value, options.frameLimit)) {
+                    message = std::string("--frames needs a positive whole number, not '") + value + "'";
+                    return CommandLineResult::Error;
+                }
+            } else {
+                options.screenshotPath = value;
+            }
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            return CommandLineResult::Help;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            return CommandLineResult::Version;
+        } else {
+            message = std::string("unknown option '") + arg + "'";
+            return CommandLineResult::Error;
+        }
+    }
+    if (options.windowed && options.fullScreen) {
+        message = "--windowed and --fullscreen exclude each other";
+        return CommandLineResult::Error;
+    }
+    return CommandLineResult::Run;
+}
+
+std::string usageText(const char* programName) {
+    std::string text = "Usage: ";
+    text += programName;
+    text +=
+        " [options]\n"
+        "Real-time image-based lighting demo. Reads config.cfg, Shader/, the HDR maps,\n"
+        "noise.bmp and animation2.txt from the working directory and writes Log.txt.\n"
+        "\n"
+        "Options:\n"
+        "  --windowed         run in a window without asking\n"
+        "  --fullscreen       run full screen without asking\n"
+        "  --no-dialogs       print messages on standard error only; boxes take their default answer\n"
+        "  --frames N         end the run after N frames, as Escape would\n"
+        "  --screenshot FILE  save the last frame shown as a PNG file\n"
+        "  --verbose          print window and scene life-cycle events on standard error\n"
+        "  --help             show this text\n"
+        "  --version          show the version\n"
+        "\n"
+        "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
+        "I/J/K/L/U/O move the sphere, H help, mouse and W/A/S/D or arrows fly, Escape quits.\n"
+        "kill -USR1 <pid> switches between full screen and windowed.\n";
+    return text;
+}

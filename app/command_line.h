@@ -1,0 +1,23 @@
+// Command-line options: answers to the start-up question, dialogs, frame limit, screenshot, help and version.
+#pragma once
+
+#include <string>
+
+struct CommandLineOptions {
+    bool windowed = false;    // answer the start-up question with No
+    bool fullScreen = false;  // answer it with Yes
+    bool noDialogs = false;   // message boxes go to standard error only
+    bool verbose = false;     // window and scene life-cycle lines on standard error
+    int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
+    std::string screenshotPath;
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+enum class CommandLineResult { Run, Help, Version, Error };
+
+// Parses argv; on Error, message says what was wrong.
+CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
+                                   std::string& message);
+
+std::string usageText(const char* programName);

@@ -1,0 +1,48 @@
+// The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
+#include "app/window_procedure.h"
+
+#include "app/projections.h"
+
+int programRunning = 0;
+int fullscreenRequested = 0;
+
+void terminateApplication(AppWindow& window) {
+    // Posted to the window, because the loop only takes messages addressed to it.
+    postQuitMessage(window.native);
+    programRunning = 0;
+}
+
+void windowProc(AppWindow& window, const WindowMessage& message) {
+    switch (message.type) {
+        case MessageType::Close:
+            terminateApplication(window);
+            break;
+        case MessageType::Minimized:
+            window.isVisible = 0;
+            break;
+        case MessageType::Restored:
+            window.isVisible = 1;
+            setPerspectiveProjection(message.width, message.height);
+            break;
+        case MessageType::KeyDown:
+            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
+                (*window.keys)[message.key] = 1;
+            }
+            break;
+        case MessageType::KeyUp:
+            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
+                (*window.keys)[message.key] = 0;
+            }
+            break;
+        case MessageType::ToggleFullScreen:
+            // Ends the inner loop without stopping the program: the outer loop
+            // re-creates window and scene in the other mode.
+            fullscreenRequested = fullscreenRequested == 1 ? 0 : 1;
+            postQuitMessage(window.native);
+            break;
+        case MessageType::Quit:
+        case MessageType::SystemKey:
+        case MessageType::Other:
+            break;
+    }
+}

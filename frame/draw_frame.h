@@ -1,0 +1,4 @@
+// drawFrame: the fixed sequence of passes that makes one frame.
+#pragma once
+
+void drawFrame();

@@ -1,0 +1,52 @@
+// ProgramRun: starts the real lumivor binary in a scratch run directory and drives it with signals and xdotool.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+class ProgramRun {
+public:
+    // Makes a scratch run directory: config.cfg copied from the build's run
+    // directory, every other file linked to it.
+    ProgramRun();
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    const std::string& directory() const { return directory_; }
+    std::string file(const std::string& name) const { return directory_ + "/" + name; }
+    void writeFile(const std::string& name, const std::string& content) const;
+    void removeFile(const std::string& name) const;
+    std::string readFile(const std::string& name) const;
+
+    // Starts lumivor with the arguments; extraEnvironment entries are NAME=value.
+    bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment = {});
+    // Waits for the exit; false on timeout. exitStatus is the exit code, or
+    // 128 + signal number when a signal ended the program.
+    bool waitForExit(int timeoutMilliseconds, int& exitStatus);
+    bool running();
+    void sendSignal(int signal) const;
+    pid_t pid() const { return pid_; }
+
+    std::string standardError() const;
+    std::string standardOutput() const;
+    // Waits until standard error holds the text at least count times.
+    bool waitForStandardError(const std::string& text, int count, int timeoutMilliseconds) const;
+
+    // The program's visible window found through xdotool, or an empty string.
+    std::string findWindow(int timeoutMilliseconds) const;
+
+private:
+    std::string directory_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    int exitStatus_ = 0;
+};
+
+// Runs a command through the shell; its standard output, trimmed.
+std::string runCommand(const std::string& command);
+// Counts the occurrences of needle in haystack.
+int countOccurrences(const std::string& haystack, const std::string& needle);
+void sleepMilliseconds(int milliseconds);

@@ -1,0 +1,41 @@
+// RecordingPlatform: fake platform services with a settable clock, cursor and keys, a GL lookup that can hide entry points, and a record of message boxes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform_services.h"
+
+class RecordingPlatform : public PlatformServices {
+public:
+    struct Message {
+        std::string title;
+        std::string text;
+        MessageIcon icon;
+    };
+
+    std::uint32_t tickCount = 0;
+    int cursorX = 0;
+    int cursorY = 0;
+    int cursorMoves = 0;  // calls of setCursorPosition
+    std::set<int> keysDown;
+    std::set<std::string> missingEntryPoints;  // names the GL lookup pretends not to know
+    std::optional<std::string> extensionString;  // replaces the context's extension string
+    bool yesNoAnswer = true;
+    std::vector<Message> messages;
+
+    std::uint32_t ticks() override { return tickCount; }
+    void cursorPosition(int& x, int& y) override {
+        x = cursorX;
+        y = cursorY;
+    }
+    void setCursorPosition(int x, int y) override;
+    bool isKeyDown(int virtualKey) override { return keysDown.count(virtualKey) != 0; }
+    void* glProcAddress(const char* name) override;
+    const char* glExtensions() override;
+    void showMessage(const char* title, const std::string& text, MessageIcon icon) override;
+    bool askYesNo(const char* title, const std::string& text) override;
+};

@@ -1,4 +1,69 @@
 // updateScene: the per-frame update step between message handling and drawing.
 #include "app/keyboard_controls.h"
 
-void updateScene(std::uint32_t /*elapsedMilliseconds*/) {}
+#include "app/scene_state.h"
+#include "app/window_procedure.h"
+#include "frame/scene_resources.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+
+// Exposure and sphere movement per millisecond a key is held.
+constexpr float kStepPerMillisecond = 0.002f;
+// The frame rate is sampled once more than this many milliseconds have gathered.
+constexpr float kFrameRateWindowMilliseconds = 1000.0f;
+
+constexpr int kImageBasedLightingSlot = 1;
+constexpr int kAmbientOcclusionSlot = 6;
+
+}  // namespace
+
+void updateScene(std::uint32_t elapsedMilliseconds) {
+    SceneResources& resources = sceneResources();
+    if (resources.keys == nullptr || resources.window == nullptr) {
+        return;  // no scene initialised
+    }
+    const KeyState& keys = *resources.keys;
+    SceneState& state = sceneState();
+    auto down = [&keys](int code) { return keys[code] == 1; };
+
+    // Escape ends the run after this frame has been updated, drawn and shown.
+    if (down(vk::kEscape)) {
+        terminateApplication(*resources.window);
+    }
+    if (down(vk::function(1))) {
+        state.lightingProgram = kImageBasedLightingSlot;
+    }
+    if (down(vk::function(2))) {
+        state.lightingProgram = kAmbientOcclusionSlot;
+    }
+
+    // One press of H toggles the help once, however long it is held.
+    if (down(vk::letter('H')) && !state.helpKeyLatch) {
+        state.helpKeyLatch = true;
+        state.showHelp = !state.showHelp;
+    } else if (keys[vk::letter('H')] == 0 && state.helpKeyLatch) {
+        state.helpKeyLatch = false;
+    }
+
+    // Continuous controls; nothing is clamped.
+    const float step = static_cast<float>(elapsedMilliseconds) * kStepPerMillisecond;
+    if (down(vk::letter('Q'))) state.exposure += step;
+    if (down(vk::letter('E'))) state.exposure -= step;
+    if (down(vk::letter('I'))) state.spherePosition.z -= step;
+    if (down(vk::letter('K'))) state.spherePosition.z += step;
+    if (down(vk::letter('L'))) state.spherePosition.x += step;
+    if (down(vk::letter('J'))) state.spherePosition.x -= step;
+    if (down(vk::letter('U'))) state.spherePosition.y += step;
+    if (down(vk::letter('O'))) state.spherePosition.y -= step;
+
+    // Frame rate: the count of updates in the first window past one second;
+    // the excess time is dropped.
+    state.frameTimeAccumulator += static_cast<float>(elapsedMilliseconds);
+    state.frameCounter += 1;
+    if (state.frameTimeAccumulator > kFrameRateWindowMilliseconds) {
+        state.frameTimeAccumulator = 0.0f;
+        state.framesPerSecond = state.frameCounter;
+        state.frameCounter = 0;
+    }
+}

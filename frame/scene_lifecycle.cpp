@@ -1,8 +1,12 @@
 // Scene initialisation and shutdown; the window loop brackets every window's life with them.
 #include "frame/scene_lifecycle.h"
 
-bool initialiseScene(AppWindow& /*window*/, KeyState& /*keys*/) {
-    // The frame pipeline's resources are created here once it exists.
+#include "frame/scene_resources.h"
+
+bool initialiseScene(AppWindow& window, KeyState& keys) {
+    SceneResources& resources = sceneResources();
+    resources.window = &window;
+    resources.keys = &keys;
     return true;
 }
 

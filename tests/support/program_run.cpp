@@ -28,6 +28,14 @@ int countOccurrences(const std::string& haystack, const std::string& needle) {
     return count;
 }
 
+void pressKeys(const std::string& window, const std::string& keys) {
+    runCommand("xdotool windowactivate --sync " + window + " key " + keys + " 2>/dev/null");
+}
+
+void holdKeys(const std::string& window, const std::string& keys, bool down) {
+    runCommand("xdotool windowactivate --sync " + window + (down ? " keydown " : " keyup ") + keys + " 2>/dev/null");
+}
+
 std::string runCommand(const std::string& command) {
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");

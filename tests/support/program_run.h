@@ -45,6 +45,13 @@ private:
     int exitStatus_ = 0;
 };
 
+// Activates the window through the window manager and types the xdotool key
+// names (for instance "Escape" or "alt+F4") through the X server, the way a
+// user's keyboard reaches it: SDL ignores keys sent to a window directly.
+void pressKeys(const std::string& window, const std::string& keys);
+// The same with xdotool keydown or keyup, for keys held over several frames.
+void holdKeys(const std::string& window, const std::string& keys, bool down);
+
 // Runs a command through the shell; its standard output, trimmed.
 std::string runCommand(const std::string& command);
 // Counts the occurrences of needle in haystack.

@@ -1,0 +1,162 @@
+// Lighting pass, image-based lighting: adds the light of four shadowed directional lights per quad.
+// Inputs: "posMap" unit 1 (world position; alpha 1 objects, 0 ground), "norMap"
+// unit 2 (unit normal; alpha = glossy weight; a zero normal marks the
+// background), "colMap" unit 3 (albedo; alpha = mirror weight), "shaMap0".."shaMap3"
+// units 4-7 (shadow maps with comparison; each unit's texture matrix maps a
+// world position to that map), "background" unit 8 (the sky image), "envMap"
+// unit 0 (the latitude-longitude environment, 2D), "camPos" (eye position),
+// "lDir0".."lDir3" (unit directions toward the lights), "lColor0".."lColor3"
+// (the lights' colours), "expo" (taken, not applied: exposure is applied once,
+// in the final pass).
+//
+// Light strength: every light stands for one median-cut region, and the cut
+// gives each region about the same share of the sky's energy. A light's colour
+// is the mean over its region, so its brightness tells how small the region is,
+// not how strong the light is; each light therefore shines with its colour's
+// chromaticity at one common irradiance (kLightIrradiance), which matches skies
+// whose mean radiance is near 1. The mirror and glossy reflections and the ground
+// are not per light: each of the 16 quads adds a sixteenth of them.
+//
+// The ground is a shadow catcher: it shows the sky image (the environment's own
+// ground seen along the view ray), darkened by the share of the lights' cosine-
+// weighted light that the scene blocks. Its quads add a sixteenth of alpha each,
+// which tells the combine step that the pixel already carries the environment.
+#version 120
+#extension GL_ARB_texture_rectangle : enable
+
+uniform sampler2D envMap;
+uniform sampler2DRect posMap;
+uniform sampler2DRect norMap;
+uniform sampler2DRect colMap;
+uniform sampler2DShadow shaMap0;
+uniform sampler2DShadow shaMap1;
+uniform sampler2DShadow shaMap2;
+uniform sampler2DShadow shaMap3;
+uniform sampler2DRect background;
+uniform float expo;
+uniform vec4 camPos;
+uniform vec4 lDir0;
+uniform vec4 lDir1;
+uniform vec4 lDir2;
+uniform vec4 lDir3;
+uniform vec4 lColor0;
+uniform vec4 lColor1;
+uniform vec4 lColor2;
+uniform vec4 lColor3;
+
+const float PI = 3.14159265;
+const float kLightIrradiance = 0.07;
+const float kGroupShare = 1.0 / 16.0;
+const float kGlossExponent = 80.0;
+// Shadow lookups move the point along its normal and toward the light, by
+// about one shadow-map texel (11 units over 512 texels), against self-shadowing.
+const float kNormalOffset = 0.03;
+const float kDepthBias = 0.0015;
+
+vec2 latitudeLongitude(vec3 d)
+{
+    float t = acos(clamp(-d.y, -1.0, 1.0)) / PI;
+    float s = (atan(-d.x, d.z) / PI + 1.0) * 0.5;
+    return vec2(s, t);
+}
+
+float luminance(vec3 c)
+{
+    return dot(c, vec3(0.2125, 0.7154, 0.0721));
+}
+
+// Colour over luminance: the light's hue at unit brightness; an empty region adds nothing.
+vec3 chromaticity(vec3 c)
+{
+    float l = luminance(c);
+    return l > 1e-8 ? c / l : vec3(0.0);
+}
+
+float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position)
+{
+    vec4 coordinate = toShadowMap * vec4(position, 1.0);
+    coordinate.xyz /= coordinate.w;
+    // Outside the light's box the map knows nothing: count the point as lit.
+    if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
+        return 1.0;
+    }
+    coordinate.z -= kDepthBias;
+    return shadow2D(map, coordinate.xyz).r;
+}
+
+void main()
+{
+    vec2 at = gl_TexCoord[0].xy;
+    vec4 normalSample = texture2DRect(norMap, at);
+    if (dot(normalSample.xyz, normalSample.xyz) < 0.25) {
+        discard;  // background: the sky image fills it
+    }
+    vec4 positionSample = texture2DRect(posMap, at);
+    vec4 albedo = texture2DRect(colMap, at);
+    vec3 n = normalize(normalSample.xyz);
+    vec3 p = positionSample.xyz;
+    vec3 v = normalize(camPos.xyz - p);
+    bool ground = positionSample.w < 0.5;
+
+    vec3 directions[4];
+    directions[0] = lDir0.xyz;
+    directions[1] = lDir1.xyz;
+    directions[2] = lDir2.xyz;
+    directions[3] = lDir3.xyz;
+    vec3 colours[4];
+    colours[0] = lColor0.rgb;
+    colours[1] = lColor1.rgb;
+    colours[2] = lColor2.rgb;
+    colours[3] = lColor3.rgb;
+
+    vec3 offsetPoint = p + n * kNormalOffset;
+    float visibility[4];
+    visibility[0] = lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset);
+    visibility[1] = lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset);
+    visibility[2] = lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset);
+    visibility[3] = lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset);
+
+    if (ground) {
+        float open = 0.0;
+        float total = 0.0;
+        for (int k = 0; k < 4; ++k) {
+            float cosine = max(dot(n, directions[k]), 0.0) * step(1e-8, luminance(colours[k]));
+            open += cosine * visibility[k];
+            total += cosine;
+        }
+        float share = total > 0.0 ? open / total : 1.0;
+        vec3 sky = texture2DRect(background, at).rgb;
+        gl_FragColor = vec4(sky * share * kGroupShare, kGroupShare);
+        return;
+    }
+
+    float glossy = normalSample.a;
+    float mirror = albedo.a;
+    float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
+    float specularWeight = glossy * mix(0.25, 1.0, fresnel);
+
+    vec3 diffuse = vec3(0.0);
+    vec3 specular = vec3(0.0);
+    for (int k = 0; k < 4; ++k) {
+        vec3 l = directions[k];
+        float cosine = dot(n, l);
+        if (cosine <= 0.0) {
+            continue;
+        }
+        vec3 irradiance = chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
+        diffuse += irradiance;
+        vec3 h = normalize(l + v);
+        float highlight = pow(max(dot(n, h), 0.0), kGlossExponent) * (kGlossExponent + 8.0) / 8.0;
+        specular += irradiance * highlight;
+    }
+
+    // The mirror part reflects the environment; the glossy part adds a
+    // Fresnel-weighted reflection beside its highlights.
+    vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
+    float reflection = mirror + glossy * fresnel * 0.5;
+    vec3 base = albedo.rgb * (1.0 - mirror) / PI;
+
+    vec3 colour = base * diffuse + specular * specularWeight
+                + reflected * reflection * albedo.rgb * kGroupShare;
+    gl_FragColor = vec4(max(colour, vec3(0.0)), 0.0);
+}

@@ -1,0 +1,45 @@
+// Sky pass: writes the environment's radiance seen along each view ray (alpha 1).
+// Inputs: "diffuseMap" unit 0, the latitude-longitude environment map (2D,
+// bottom row straight down, nearest filtered); "ndist", the angular radius in
+// radians of the background's defocus blur (the camera focuses on the scene, so
+// the far environment is slightly soft; 0 gives a sharp sky); "expo" is taken
+// but not applied here: exposure is applied once, in the final pass.
+// The direction mapping is exactly the light extraction's:
+// row / H = acos(-y) / pi, col / W = (atan(-x, z) / pi + 1) / 2.
+#version 120
+
+uniform sampler2D diffuseMap;
+uniform float expo;
+uniform float ndist;
+
+varying vec3 worldDirection;
+
+const float PI = 3.14159265;
+const int kTapCount = 8;
+
+vec2 latitudeLongitude(vec3 d)
+{
+    float t = acos(clamp(-d.y, -1.0, 1.0)) / PI;
+    float s = (atan(-d.x, d.z) / PI + 1.0) * 0.5;
+    return vec2(s, t);
+}
+
+void main()
+{
+    vec3 d = normalize(worldDirection);
+    // An orthonormal frame around the view ray for the defocus taps.
+    vec3 helper = abs(d.y) < 0.99 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
+    vec3 u = normalize(cross(helper, d));
+    vec3 v = cross(d, u);
+
+    // Centre tap plus a ring of taps at 0.5 and 1.0 of the radius, golden-angle spaced.
+    vec3 sum = texture2D(diffuseMap, latitudeLongitude(d)).rgb;
+    for (int i = 0; i < kTapCount; ++i) {
+        float angle = float(i) * 2.39996323;
+        float radius = ndist * (i < kTapCount / 2 ? 0.5 : 1.0);
+        vec3 tap = normalize(d + radius * (cos(angle) * u + sin(angle) * v));
+        sum += texture2D(diffuseMap, latitudeLongitude(tap)).rgb;
+    }
+    vec3 radiance = sum / float(kTapCount + 1);
+    gl_FragColor = vec4(max(radiance, vec3(0.0)), 1.0);
+}

@@ -1,6 +1,7 @@
 // Entry point logic: configuration, start-up question, the outer loop that re-creates window and scene, the frame loop.
 #include "app/application.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "app/screenshot.h"
 #include "app/window_procedure.h"
 #include "frame/draw_frame.h"
+#include "frame/pass_timer.h"
 #include "frame/scene_lifecycle.h"
 #include "platform/message_box.h"
 #include "platform/native_window.h"
@@ -88,7 +90,9 @@ void destroyAppWindow(AppWindow& window) {
 // Runs frames until the quit message arrives; drives --frames and --screenshot.
 class FrameLoop {
 public:
-    explicit FrameLoop(const CommandLineOptions& options) : options_(options) {}
+    using Clock = std::chrono::steady_clock;
+
+    explicit FrameLoop(const CommandLineOptions& options) : options_(options), started_(Clock::now()) {}
 
     void run(AppWindow& window) {
         for (;;) {
@@ -131,6 +135,15 @@ private:
             takeScreenshot(window, false);
         }
         swapNativeWindow(window.native);
+        if (options_.benchmark) {
+            const Clock::time_point now = Clock::now();
+            if (framesDrawn_ == 1) {
+                recordStartupTime(std::chrono::duration<double, std::milli>(now - started_).count());
+            } else {
+                recordFrameTime(std::chrono::duration<double, std::milli>(now - lastSwap_).count());
+            }
+            lastSwap_ = now;
+        }
     }
 
     void takeScreenshot(AppWindow& window, bool frontBuffer) {
@@ -147,6 +160,8 @@ private:
     }
 
     const CommandLineOptions& options_;
+    Clock::time_point started_;
+    Clock::time_point lastSwap_;
     int framesDrawn_ = 0;
     bool screenshotTaken_ = false;
 };
@@ -193,7 +208,11 @@ int runApplication(const CommandLineOptions& options) {
             break;
         }
         trace("initialiseScene");
-        if (initialiseScene(appWindow, keyState)) {
+        const bool initialised = initialiseScene(appWindow, keyState);
+        if (options.benchmark) {
+            enablePassTiming();  // the timer queries belong to this window's context
+        }
+        if (initialised) {
             loop.run(appWindow);
         } else {
             postQuitMessage(appWindow.native);
@@ -205,5 +224,6 @@ int runApplication(const CommandLineOptions& options) {
         destroyAppWindow(appWindow);
     }
     stopVideo();
+    printPassTimings();
     return exitStatus;
 }

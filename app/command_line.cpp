@@ -32,6 +32,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             options.noDialogs = true;
         } else if (std::strcmp(arg, "--verbose") == 0) {
             options.verbose = true;
+        } else if (std::strcmp(arg, "--benchmark") == 0) {
+            options.benchmark = true;
         } else if (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--screenshot") == 0) {
             if (i + 1 >= argc) {
                 message = std::string("option ") + arg + " needs a value";
@@ -76,6 +78,7 @@ std::string usageText(const char* programName) {
         "  --no-dialogs       print messages on standard error only; boxes take their default answer\n"
         "  --frames N         end the run after N frames, as Escape would\n"
         "  --screenshot FILE  save the last frame shown as a PNG file\n"
+        "  --benchmark        at exit, print start-up time and median frame and per-pass times\n"
         "  --verbose          print window and scene life-cycle events on standard error\n"
         "  --help             show this text\n"
         "  --version          show the version\n"

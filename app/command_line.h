@@ -8,6 +8,7 @@ struct CommandLineOptions {
     bool fullScreen = false;  // answer it with Yes
     bool noDialogs = false;   // message boxes go to standard error only
     bool verbose = false;     // window and scene life-cycle lines on standard error
+    bool benchmark = false;   // print start-up, frame and per-pass timings at exit
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     std::string screenshotPath;
     bool showHelp = false;

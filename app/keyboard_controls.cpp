@@ -3,7 +3,11 @@
 
 #include "app/scene_state.h"
 #include "app/window_procedure.h"
+#include "camera/camera.h"
+#include "character/skinned_model.h"
+#include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
+#include "frame/scene_targets.h"
 #include "platform/virtual_keys.h"
 
 namespace {
@@ -15,6 +19,10 @@ constexpr float kFrameRateWindowMilliseconds = 1000.0f;
 
 constexpr int kImageBasedLightingSlot = 1;
 constexpr int kAmbientOcclusionSlot = 6;
+
+// The sky's defocus radius that environments 0 and 1 bring along; 2 keeps the current one.
+constexpr float kFirstEnvironmentNdist = 0.03f;
+constexpr float kSecondEnvironmentNdist = 0.051f;
 
 }  // namespace
 
@@ -38,6 +46,29 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         state.lightingProgram = kAmbientOcclusionSlot;
     }
 
+    EnvironmentLights& lights = environmentLights();
+    if (down(vk::digit(1))) {
+        state.ndist = kFirstEnvironmentNdist;
+        lights.selectEnvironment(0);
+    }
+    if (down(vk::digit(2))) {
+        state.ndist = kSecondEnvironmentNdist;
+        lights.selectEnvironment(1);
+    }
+    if (down(vk::digit(3))) {
+        lights.selectEnvironment(2);
+    }
+
+    // No edge detection: a held key rebuilds the targets on every update.
+    if (down(vk::digit(4))) {
+        state.supersampling = 1;
+        rebuildRenderTargets();
+    }
+    if (down(vk::digit(5))) {
+        state.supersampling = 2;
+        rebuildRenderTargets();
+    }
+
     // One press of H toggles the help once, however long it is held.
     if (down(vk::letter('H')) && !state.helpKeyLatch) {
         state.helpKeyLatch = true;
@@ -56,6 +87,9 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (down(vk::letter('J'))) state.spherePosition.x -= step;
     if (down(vk::letter('U'))) state.spherePosition.y += step;
     if (down(vk::letter('O'))) state.spherePosition.y -= step;
+
+    camera().update();
+    skinnedModel().update(static_cast<float>(elapsedMilliseconds));
 
     // Frame rate: the count of updates in the first window past one second;
     // the excess time is dropped.

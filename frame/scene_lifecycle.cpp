@@ -1,13 +1,121 @@
-// Scene initialisation and shutdown; the window loop brackets every window's life with them.
+// Scene initialisation and shutdown: every resource a frame needs, created in a fixed order for each window.
 #include "frame/scene_lifecycle.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "app/app_config.h"
+#include "app/scene_state.h"
+#include "camera/camera.h"
+#include "character/buffer_entry_points.h"
+#include "character/skinned_model.h"
+#include "environment/environment_lights.h"
+#include "environment/environment_setup.h"
+#include "environment/noise_texture.h"
 #include "frame/scene_resources.h"
+#include "frame/scene_targets.h"
+#include "frame/shader_programs.h"
+#include "gpu/glsl_manager.h"
+#include "gpu/overlay_font.h"
+#include "gpu/render_targets.h"
+#include "platform/platform_services.h"
+
+namespace {
+
+constexpr int kOverlayCharacterHeight = -16;  // negative: character height in pixels
+constexpr double kSphereRadius = 0.5;
+constexpr int kSphereSlices = 42;
+constexpr int kSphereStacks = 42;
+
+void createSphereList(SceneResources& resources) {
+    resources.sphereQuadric = gluNewQuadric();
+    gluQuadricNormals(resources.sphereQuadric, GLU_SMOOTH);
+    gluQuadricTexture(resources.sphereQuadric, GL_TRUE);
+    resources.sphereList = glGenLists(1);
+    glNewList(resources.sphereList, GL_COMPILE);
+    gluSphere(resources.sphereQuadric, kSphereRadius, kSphereSlices, kSphereStacks);
+    glEndList();
+}
+
+void setInitialGlState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+}
+
+}  // namespace
 
 bool initialiseScene(AppWindow& window, KeyState& keys) {
     SceneResources& resources = sceneResources();
+    SceneState& state = sceneState();
+    const AppConfig& config = AppConfig::instance();
+
+    createOverlayFont(kOverlayCharacterHeight);
     resources.window = &window;
     resources.keys = &keys;
+    resources.activeTexture =
+        reinterpret_cast<PFNGLACTIVETEXTUREPROC>(platform().glProcAddress("glActiveTexture"));
+    state.renderWidth = config.getWidth();
+    state.renderHeight = config.getHeight();
+    state.supersampling = config.getSupersampling();
+
+    loadBufferEntryPoints();
+    skinnedModel().load("animation2.txt");
+
+    // FreeImage, the three maps with their lights, and the read-back buffer.
+    loadEnvironments(resources.environmentTextures);
+
+    // An unreadable noise map ends the program here, after its message.
+    loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
+
+    createSphereList(resources);
+    loadScenePrograms();
+
+    resources.shadowTargetBase = kShadowTargetBase;
+    resources.renderTargets = new RenderTargets();
+    resources.renderTargets->initTargets(resources.shadowTargetBase + environmentLights().lightCount);
+    createSceneTargets();
+
+    // The first environment's lights, without changing the selected
+    // environment: after a window re-creation the sky keeps the user's choice.
+    environmentLights().copyToCurrent(0);
+
+    camera().place(0.0f, 3.0f, 8.0f, 0.0f, 3.0f, 7.0f, 0.0f, 1.0f, 0.0f);
+    platform().setCursorPosition(state.renderWidth / 2, state.renderHeight / 2);
+
+    setInitialGlState();
     return true;
 }
 
-void shutdownScene() {}
+void shutdownScene() {
+    SceneResources& resources = sceneResources();
+    // Environment textures, then FreeImage.
+    releaseEnvironments(resources.environmentTextures);
+    GLSLManager& programs = glslManager();
+    programs.stopProgram();
+    programs.release();
+    if (resources.renderTargets != nullptr) {
+        resources.renderTargets->deleteTargets();
+        delete resources.renderTargets;
+        resources.renderTargets = nullptr;
+    }
+    // The noise texture, the sphere and the character's buffers would go with
+    // the context; releasing them here keeps every re-creation leak-free.
+    glDeleteTextures(1, resources.noiseTexture);
+    resources.noiseTexture[0] = 0;
+    glDeleteLists(resources.sphereList, 1);
+    resources.sphereList = 0;
+    if (resources.sphereQuadric != nullptr) {
+        gluDeleteQuadric(resources.sphereQuadric);
+        resources.sphereQuadric = nullptr;
+    }
+    skinnedModel().release();
+    deleteOverlayFont();
+    resources.window = nullptr;
+    resources.keys = nullptr;
+}

@@ -1,0 +1,107 @@
+// Deferred lighting pass: adds four shadowed lights per full-target quad; each shadow map's texture matrix maps world positions into it.
+#include "frame/lighting_pass.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "app/projections.h"
+#include "app/scene_state.h"
+#include "camera/camera.h"
+#include "environment/environment_lights.h"
+#include "frame/full_target_quad.h"
+#include "frame/scene_resources.h"
+#include "gpu/glsl_manager.h"
+#include "gpu/render_targets.h"
+
+namespace {
+
+constexpr int kEnvironmentUnit = 0;
+constexpr int kPositionUnit = 1;
+constexpr int kNormalUnit = 2;
+constexpr int kColourUnit = 3;
+constexpr int kFirstShadowUnit = 4;
+constexpr int kSkyUnit = 8;
+constexpr int kLightsPerQuad = 4;
+
+const char* const kShadowMapNames[kLightsPerQuad] = {"shaMap0", "shaMap1", "shaMap2", "shaMap3"};
+const char* const kDirectionNames[kLightsPerQuad] = {"lDir0", "lDir1", "lDir2", "lDir3"};
+const char* const kColourNames[kLightsPerQuad] = {"lColor0", "lColor1", "lColor2", "lColor3"};
+
+void bindRectangle(int unit, int target) {
+    selectTextureUnit(unit);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
+}
+
+// Loads the unit's texture matrix: bias and scale from clip space to 0..1,
+// then the light's projection and view, so a world position lands on its
+// shadow-map coordinates and depth.
+void bindShadowMap(int unit, int light) {
+    SceneResources& resources = sceneResources();
+    selectTextureUnit(unit);
+    glBindTexture(GL_TEXTURE_2D, resources.renderTargets->getTexture(resources.shadowTargetBase + light));
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef(0.5f, 0.5f, 0.5f);
+    glScalef(0.5f, 0.5f, 0.5f);
+    glMultMatrixf(resources.shadowProjection[light]);
+    glMultMatrixf(resources.shadowModelView[light]);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+void renderLightingPass() {
+    SceneResources& resources = sceneResources();
+    const SceneState& state = sceneState();
+    const EnvironmentLights& lights = environmentLights();
+    GLSLManager& programs = glslManager();
+    const int width = state.supersampling * state.renderWidth;
+    const int height = state.supersampling * state.renderHeight;
+    const int program = state.lightingProgram;
+
+    setUnitOrthoProjection(width, height);
+    resources.renderTargets->bindTarget(kLitImageTarget);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    bindRectangle(kSkyUnit, kSkyTarget);
+    bindRectangle(kColourUnit, kColourTarget);
+    bindRectangle(kNormalUnit, kNormalTarget);
+    bindRectangle(kPositionUnit, kPositionTarget);
+    selectTextureUnit(kEnvironmentUnit);
+    glBindTexture(GL_TEXTURE_2D, resources.environmentTextures[lights.currentEnvironment]);
+
+    programs.useProgram(program);
+    for (int k = kLightsPerQuad - 1; k >= 0; --k) {
+        programs.setUniform1i(program, kShadowMapNames[k], kFirstShadowUnit + k);
+    }
+    programs.setUniform1i(program, "background", kSkyUnit);
+    programs.setUniform1i(program, "colMap", kColourUnit);
+    programs.setUniform1i(program, "norMap", kNormalUnit);
+    programs.setUniform1i(program, "posMap", kPositionUnit);
+    programs.setUniform1i(program, "envMap", kEnvironmentUnit);
+    programs.setUniform1f(program, "expo", state.exposure);
+    const Vector3& eye = camera().position;
+    programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
+
+    // Every quad adds its four lights to what the earlier quads left.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    for (int group = 0; group < lights.lightCount; group += kLightsPerQuad) {
+        for (int k = kLightsPerQuad - 1; k >= 0; --k) {
+            bindShadowMap(kFirstShadowUnit + k, group + k);
+        }
+        selectTextureUnit(kEnvironmentUnit);
+        for (int k = 0; k < kLightsPerQuad; ++k) {
+            const Vector3& direction = lights.currentDirections[group + k];
+            const Vector3& colour = lights.currentColours[group + k];
+            programs.setUniform4f(program, kDirectionNames[k], direction.x, direction.y, direction.z, 0.0f);
+            programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);
+        }
+        drawFullTargetQuad(static_cast<float>(width), static_cast<float>(height), 0.0f);
+    }
+    glDisable(GL_BLEND);
+    programs.stopProgram();
+    resources.renderTargets->unbindTarget();
+    // Leaves: unit 0 active, units 4 to 7 with their texture matrices, blending off.
+}

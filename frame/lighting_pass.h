@@ -1,0 +1,4 @@
+// Deferred lighting pass: adds four shadowed lights per full-target quad into the lit image.
+#pragma once
+
+void renderLightingPass();

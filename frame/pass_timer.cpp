@@ -1,0 +1,137 @@
+// Pass timing: GL_TIME_ELAPSED queries per pass group, read back right away; medians at the end of the run.
+#include "frame/pass_timer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/platform_services.h"
+
+namespace {
+
+constexpr int kPassCount = static_cast<int>(FramePass::Count);
+const char* const kPassNames[kPassCount] = {"shadow maps", "geometry", "lighting", "resolve and bloom",
+                                            "composite and overlay"};
+
+struct TimerQueries {
+    PFNGLGENQUERIESPROC genQueries = nullptr;
+    PFNGLDELETEQUERIESPROC deleteQueries = nullptr;
+    PFNGLBEGINQUERYPROC beginQuery = nullptr;
+    PFNGLENDQUERYPROC endQuery = nullptr;
+    PFNGLGETQUERYOBJECTUI64VPROC getResult = nullptr;
+    bool available() const {
+        return genQueries && deleteQueries && beginQuery && endQuery && getResult;
+    }
+};
+
+bool enabled = false;
+bool useQueries = false;
+TimerQueries queries;
+GLuint query = 0;
+std::chrono::steady_clock::time_point passStart;
+std::vector<double> passSamples[kPassCount];
+std::vector<double> frameSamples;
+double startupMilliseconds = -1.0;
+
+double median(std::vector<double> samples) {
+    if (samples.empty()) {
+        return 0.0;
+    }
+    std::sort(samples.begin(), samples.end());
+    const std::size_t middle = samples.size() / 2;
+    return samples.size() % 2 == 1 ? samples[middle] : 0.5 * (samples[middle - 1] + samples[middle]);
+}
+
+template <typename Function>
+void lookUp(Function& pointer, const char* name) {
+    pointer = reinterpret_cast<Function>(platform().glProcAddress(name));
+}
+
+}  // namespace
+
+void enablePassTiming() {
+    enabled = true;
+    const char* extensions = platform().glExtensions();
+    useQueries = extensions != nullptr && std::strstr(extensions, "GL_ARB_timer_query") != nullptr;
+    if (useQueries) {
+        lookUp(queries.genQueries, "glGenQueries");
+        lookUp(queries.deleteQueries, "glDeleteQueries");
+        lookUp(queries.beginQuery, "glBeginQuery");
+        lookUp(queries.endQuery, "glEndQuery");
+        lookUp(queries.getResult, "glGetQueryObjectui64v");
+        useQueries = queries.available();
+    }
+    query = 0;
+}
+
+bool passTimingEnabled() { return enabled; }
+
+void beginPass(FramePass) {
+    if (!enabled) {
+        return;
+    }
+    if (useQueries) {
+        if (query == 0) {
+            queries.genQueries(1, &query);  // one query per context; the loop re-enables after a re-creation
+        }
+        queries.beginQuery(GL_TIME_ELAPSED, query);
+    } else {
+        glFinish();
+        passStart = std::chrono::steady_clock::now();
+    }
+}
+
+void endPass(FramePass pass) {
+    if (!enabled) {
+        return;
+    }
+    double milliseconds = 0.0;
+    if (useQueries) {
+        queries.endQuery(GL_TIME_ELAPSED);
+        GLuint64 nanoseconds = 0;
+        queries.getResult(query, GL_QUERY_RESULT, &nanoseconds);
+        milliseconds = static_cast<double>(nanoseconds) * 1e-6;
+    } else {
+        glFinish();
+        milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - passStart).count();
+    }
+    passSamples[static_cast<int>(pass)].push_back(milliseconds);
+}
+
+void recordFrameTime(double milliseconds) {
+    if (enabled) {
+        frameSamples.push_back(milliseconds);
+    }
+}
+
+void recordStartupTime(double milliseconds) {
+    if (enabled && startupMilliseconds < 0.0) {
+        startupMilliseconds = milliseconds;
+    }
+}
+
+void printPassTimings() {
+    if (!enabled) {
+        return;
+    }
+    std::printf("benchmark: start-up to first frame %.1f ms\n", startupMilliseconds);
+    std::printf("benchmark: %zu frames, median frame %.2f ms\n", frameSamples.size(), median(frameSamples));
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        std::printf("benchmark: median %-22s %.2f ms (%s)\n", kPassNames[pass], median(passSamples[pass]),
+                    useQueries ? "GL timer query" : "processor clock");
+    }
+    std::fflush(stdout);
+}
+
+void resetPassTimings() {
+    for (std::vector<double>& samples : passSamples) {
+        samples.clear();
+    }
+    frameSamples.clear();
+    startupMilliseconds = -1.0;
+}

@@ -1,0 +1,22 @@
+// Pass timing for --benchmark: GL timer queries around each group of passes, medians printed at exit.
+#pragma once
+
+enum class FramePass { Shadows, Geometry, Lighting, ResolveAndBloom, CompositeAndOverlay, Count };
+
+// Turns timing on (looks up the timer-query entry points; falls back to the
+// processor clock after glFinish where the driver has no timer queries).
+void enablePassTiming();
+bool passTimingEnabled();
+
+void beginPass(FramePass pass);
+void endPass(FramePass pass);
+
+// Records the wall time of a whole frame, in milliseconds.
+void recordFrameTime(double milliseconds);
+void recordStartupTime(double milliseconds);
+
+// Prints start-up time, median frame time and the per-pass medians.
+void printPassTimings();
+
+// Clears everything recorded (tests, re-created windows keep their samples).
+void resetPassTimings();

@@ -1,0 +1,52 @@
+// Drawing of the scene's fixed-function objects, shared by the shadow, geometry and sky passes.
+#include "frame/scene_objects.h"
+
+#include <GL/gl.h>
+
+#include "app/scene_state.h"
+#include "character/skinned_model.h"
+#include "frame/scene_resources.h"
+
+const Vector3 kLeftSpherePosition{-3.5f, 0.45f, -3.0f};
+const Vector3 kBackSpherePosition{0.0f, 0.45f, -3.0f};
+
+namespace {
+
+// The small sphere at the character's feet casts a shadow but is never drawn in view.
+constexpr float kHiddenSphereScale = 0.2f;
+
+}  // namespace
+
+void drawGroundQuad() {
+    const float s = sceneState().groundHalfSize;
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(s, 0.0f, s);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(s, 0.0f, -s);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-s, 0.0f, -s);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-s, 0.0f, s);
+    glEnd();
+}
+
+void drawSphereAt(const Vector3& centre) {
+    glPushMatrix();
+    glTranslatef(centre.x, centre.y, centre.z);
+    glCallList(sceneResources().sphereList);
+    glPopMatrix();
+}
+
+void drawShadowCasters() {
+    skinnedModel().draw(false, false);
+    glPushMatrix();
+    glScalef(kHiddenSphereScale, kHiddenSphereScale, kHiddenSphereScale);
+    glCallList(sceneResources().sphereList);
+    glPopMatrix();
+    drawSphereAt(sceneState().spherePosition);
+    drawSphereAt(kLeftSpherePosition);
+    drawSphereAt(kBackSpherePosition);
+    drawGroundQuad();
+}

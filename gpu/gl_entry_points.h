@@ -1,0 +1,15 @@
+// GL extension discovery: the extension-string search and the typed entry-point lookup shared by the GPU services.
+#pragma once
+
+#include "platform/platform_services.h"
+
+// True when the context's extension string contains the name (a plain substring search).
+bool extensionListed(const char* name);
+
+// Looks an entry point up by name through the platform layer into a typed
+// function pointer; true when the lookup found something.
+template <typename Function>
+bool lookUpEntryPoint(Function& pointer, const char* name) {
+    pointer = reinterpret_cast<Function>(platform().glProcAddress(name));
+    return pointer != nullptr;
+}

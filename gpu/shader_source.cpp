@@ -1,0 +1,48 @@
+// Shader source text: raw file bytes to the compiler's zero-terminated string.
+#include "gpu/shader_source.h"
+
+#include <cstdio>
+
+namespace {
+
+const char kLineFeed = '\n';
+const std::size_t kReadChunkBytes = 4096;
+
+}  // namespace
+
+std::string shaderSourceFromBytes(const char* data, std::size_t size) {
+    std::string text(" ");
+    text.reserve(size + 2);
+    std::size_t lineStart = 0;
+    while (lineStart < size) {
+        std::size_t lineEnd = lineStart;
+        while (lineEnd < size && data[lineEnd] != kLineFeed) {
+            ++lineEnd;
+        }
+        // A last line without its line feed gets one all the same.
+        text.append(data + lineStart, lineEnd - lineStart);
+        text.push_back(kLineFeed);
+        lineStart = lineEnd + 1;
+    }
+    // The compiler gets one zero-terminated string: a zero byte ends the source.
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos) {
+        text.resize(zero);
+    }
+    return text;
+}
+
+std::string readShaderSource(const char* path) {
+    std::string bytes;
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file != nullptr) {
+        char chunk[kReadChunkBytes];
+        std::size_t count = 0;
+        // Reading ends at end of file or at a read error (a directory, say).
+        while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            bytes.append(chunk, count);
+        }
+        std::fclose(file);
+    }
+    return shaderSourceFromBytes(bytes.data(), bytes.size());
+}

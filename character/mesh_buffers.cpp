@@ -1,0 +1,146 @@
+// Mesh buffers and drawing: the five buffer objects of each mesh, their uploads and the client-array draw.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <string>
+
+#include "character/buffer_entry_points.h"
+#include "character/skinned_model.h"
+#include "platform/platform_services.h"
+
+namespace {
+
+PFNGLGENBUFFERSPROC genBuffers = nullptr;
+PFNGLBINDBUFFERPROC bindBuffer = nullptr;
+PFNGLBUFFERDATAPROC bufferData = nullptr;
+PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
+// gl.h declares the GL 1.3 functions itself, so glext.h has no pointer type for this one.
+using ClientActiveTextureFunction = void(APIENTRY*)(GLenum texture);
+ClientActiveTextureFunction clientActiveTexture = nullptr;
+PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+
+constexpr GLint kPositionComponents = 4;
+constexpr GLint kWeightComponents = 4;
+constexpr GLint kBoneIndexComponents = 4;
+constexpr GLsizeiptr kPositionBytes = 4 * sizeof(float);
+constexpr GLsizeiptr kNormalBytes = 3 * sizeof(float);
+constexpr GLsizeiptr kWeightBytes = kInfluencesPerVertex * sizeof(float);
+constexpr GLsizeiptr kBoneIndexBytes = kInfluencesPerVertex * sizeof(int);
+constexpr GLsizeiptr kTriangleBytes = 3 * sizeof(int);
+
+template <typename Function>
+Function lookUp(const char* name) {
+    return reinterpret_cast<Function>(platform().glProcAddress(name));
+}
+
+GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
+    GLuint name = 0;
+    genBuffers(1, &name);
+    bindBuffer(target, name);
+    bufferData(target, size, data, usage);
+    return name;
+}
+
+}  // namespace
+
+void loadBufferEntryPoints() {
+    genBuffers = lookUp<PFNGLGENBUFFERSPROC>("glGenBuffers");
+    bindBuffer = lookUp<PFNGLBINDBUFFERPROC>("glBindBuffer");
+    bufferData = lookUp<PFNGLBUFFERDATAPROC>("glBufferData");
+    bufferSubData = lookUp<PFNGLBUFFERSUBDATAPROC>("glBufferSubData");
+    clientActiveTexture = lookUp<ClientActiveTextureFunction>("glClientActiveTexture");
+    if (clientActiveTexture == nullptr) {
+        platform().showMessage("Error", "glClientActiveTexture not supported!", MessageIcon::Error);
+    }
+    deleteBuffers = lookUp<PFNGLDELETEBUFFERSPROC>("glDeleteBuffers");
+    if (!bufferEntryPointsAvailable()) {
+        platform().showMessage("Error", "Buffer objects not supported: the character cannot be drawn!",
+                               MessageIcon::Error);
+    }
+}
+
+bool bufferEntryPointsAvailable() {
+    return genBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr && bufferSubData != nullptr &&
+           deleteBuffers != nullptr;
+}
+
+void SkinnedMesh::createBuffers() {
+    if (!bufferEntryPointsAvailable()) {
+        return;
+    }
+    const GLsizeiptr vertices = vertexCount;
+    positionBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kPositionBytes, skinnedPositions.data(), GL_DYNAMIC_DRAW);
+    normalBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kNormalBytes, skinnedNormals.data(), GL_DYNAMIC_DRAW);
+    weightBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kWeightBytes, weights.data(), GL_STATIC_DRAW);
+    boneIndexBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kBoneIndexBytes, boneIndices.data(), GL_STATIC_DRAW);
+    indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangleCount) * kTriangleBytes,
+                               indices.data(), GL_STATIC_DRAW);
+}
+
+void SkinnedMesh::uploadSkinnedVertices() {
+    if (!hasBuffers() || !bufferEntryPointsAvailable()) {
+        return;
+    }
+    const GLsizeiptr vertices = vertexCount;
+    bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
+    bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kPositionBytes, skinnedPositions.data());
+    bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
+    bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kNormalBytes, skinnedNormals.data());
+}
+
+void SkinnedMesh::releaseBuffers() {
+    if (hasBuffers() && bufferEntryPointsAvailable()) {
+        const GLuint names[] = {positionBuffer, normalBuffer, weightBuffer, boneIndexBuffer, indexBuffer};
+        deleteBuffers(sizeof(names) / sizeof(names[0]), names);
+    }
+    positionBuffer = normalBuffer = weightBuffer = boneIndexBuffer = indexBuffer = 0;
+}
+
+void SkinnedMesh::draw() const {
+    if (!hasBuffers() || !bufferEntryPointsAvailable()) {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
+    glVertexPointer(kPositionComponents, GL_FLOAT, 0, nullptr);
+    bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
+    glNormalPointer(GL_FLOAT, 0, nullptr);
+    // Set 0 carries the four weights, set 1 the four bone numbers; without
+    // glClientActiveTexture both are left out rather than calling through null.
+    if (clientActiveTexture != nullptr) {
+        clientActiveTexture(GL_TEXTURE0);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        bindBuffer(GL_ARRAY_BUFFER, weightBuffer);
+        glTexCoordPointer(kWeightComponents, GL_FLOAT, 0, nullptr);
+        clientActiveTexture(GL_TEXTURE1);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        bindBuffer(GL_ARRAY_BUFFER, boneIndexBuffer);
+        glTexCoordPointer(kBoneIndexComponents, GL_INT, 0, nullptr);
+    }
+    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_INT, nullptr);
+    if (clientActiveTexture != nullptr) {
+        clientActiveTexture(GL_TEXTURE1);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        clientActiveTexture(GL_TEXTURE0);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    // The array and element bindings stay: nothing else draws from vertex arrays.
+}
+
+void SkinnedModel::draw(bool setColour, bool setColourSecondAlpha) const {
+    for (const SkinnedMesh& mesh : meshes) {
+        const Material& m = materials[mesh.materialIndex];
+        if (setColour) {
+            glColor4f(m.red, m.green, m.blue, m.alpha);
+        }
+        if (setColourSecondAlpha) {
+            glColor4f(m.red, m.green, m.blue, m.secondAlpha);
+        }
+        mesh.draw();
+    }
+    glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+}

@@ -167,7 +167,8 @@ private:
 };
 
 // Run-length data: (count, index) runs, end-of-line, delta, end-of-bitmap and
-// absolute runs padded to a 16-bit boundary. Pixels no code reaches stay black.
+// absolute runs padded to a 16-bit boundary. Pixels no code reaches stay black;
+// runs past the row end and jumps out of the picture mark corrupt data.
 DibError convertRunLength(const DibDescription& description, const unsigned char* pixels, std::size_t available,
                           RGBImage& image) {
     const bool fourBit = description.compression == kDibRle4;
@@ -184,7 +185,10 @@ DibError convertRunLength(const DibDescription& description, const unsigned char
             return DibError::ConversionError;  // data end before the picture does
         }
         if (count > 0) {
-            for (unsigned i = 0; i < count && x < width; ++i, ++x) {
+            if (x + count > width) {
+                return DibError::ConversionError;  // a run spilling over the row end is corrupt
+            }
+            for (unsigned i = 0; i < count; ++i, ++x) {
                 const unsigned index = fourBit ? (i % 2 == 0 ? value >> 4 : value & 0xF) : value;
                 sink.putColour(x, row, paletteColour(description, index));
             }
@@ -203,8 +207,14 @@ DibError convertRunLength(const DibDescription& description, const unsigned char
             }
             x += right;
             row += upward;
+            if (x > width || row > rows) {
+                return DibError::ConversionError;  // a jump out of the picture
+            }
         } else {
             const unsigned pixelCount = value;
+            if (x + pixelCount > width) {
+                return DibError::ConversionError;
+            }
             unsigned packed = 0;
             for (unsigned i = 0; i < pixelCount; ++i, ++x) {
                 if ((!fourBit || i % 2 == 0) && !stream.read(packed)) {

@@ -157,8 +157,8 @@ TEST_F(BitmapReaderTest, CoreHeaderFindsItsPixelsWithAndWithoutTheFileHeader) {
 }
 
 TEST_F(BitmapReaderTest, RunLengthCodesFillRowsSkipAndStop) {
-    const std::uint32_t black = 0, c0 = 0x102030, c1 = 0xA00000, c2 = 0x00B000, c3 = 0x0000C0;
-    (void)c0;
+    // Colour 0 is not black, so pixels no code reaches show as black.
+    const std::uint32_t black = 0, c1 = 0xA00000, c2 = 0x00B000, c3 = 0x0000C0;
     expectImage(load(rle8File()), 6, 3,
                 rgb({c1, c1, c2, c3, c1, black,                  // bottom row
                      c3, black, black, black, black, black,      // left by the delta
@@ -168,6 +168,17 @@ TEST_F(BitmapReaderTest, RunLengthCodesFillRowsSkipAndStop) {
     expectImage(load(rle4File()), 6, 2,
                 rgb({p[1], p[2], p[1], p[3], p[4], p[5],
                      p[6], p[7], p[8], p[9], p[10], p[11]}));
+
+    // A run spilling over the row end, an absolute run doing so, and a jump
+    // out of the picture mark corrupt data.
+    const std::string header = infoHeader(6, 3, 8, 1, 4) + colourTable({0x102030, 0xA00000, 0x00B000, 0x0000C0});
+    for (const std::string& corrupt : {bytesOf({0x04, 0x01, 0x03, 0x01, 0x00, 0x01}),
+                                       bytesOf({0x04, 0x01, 0x00, 0x03, 0x01, 0x01, 0x01, 0x00, 0x00, 0x01}),
+                                       bytesOf({0x00, 0x02, 0x07, 0x00, 0x00, 0x01})}) {
+        fake.messages.clear();
+        EXPECT_EQ(load(bmFile(header, corrupt)), nullptr);
+        expectOneError("Image file conversion error.");
+    }
 }
 
 TEST_F(BitmapReaderTest, DirectColourWithAndWithoutBitFieldMasks) {

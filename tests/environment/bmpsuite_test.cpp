@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "environment/bitmap_reader.h"
+#include "environment/dib_decoder.h"
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"
 
@@ -85,8 +86,15 @@ protected:
     // Loads one file and checks the outcome is either an image of the
     // announced kind and no message, or null and exactly one error message.
     std::unique_ptr<RGBImage> loadCleanly(const std::string& path) {
+        // The decoder also runs on an exact-size heap copy, where the
+        // sanitizer build catches any read past the end of the file.
+        const std::string content = readWholeFile(path);
+        const std::vector<unsigned char> copy(content.begin(), content.end());
+        const DibDecodeResult decoded = decodeDIB(copy.data(), copy.size());
+
         fake.messages.clear();
         std::unique_ptr<RGBImage> image = loadDIBImage(path.c_str());
+        EXPECT_EQ(image != nullptr, decoded.image != nullptr) << path;
         if (image) {
             EXPECT_TRUE(fake.messages.empty()) << path;
             EXPECT_GT(image->width, 0) << path;
@@ -154,7 +162,8 @@ TEST_F(BmpSuiteTest, QuestionableAndBadFilesAreHandledCleanly) {
 TEST_F(BmpSuiteTest, CorruptFilesAreRefused) {
     const std::string bad = kSuiteDirectory + "b/";
     for (const char* name : {"shortfile.bmp", "reallybig.bmp", "badbitcount.bmp", "badwidth.bmp",
-                             "badpalettesize.bmp", "rletopdown.bmp"}) {
+                             "badpalettesize.bmp", "rletopdown.bmp", "badrle.bmp", "badrlebis.bmp",
+                             "badrleter.bmp", "badrle4.bmp", "badrle4bis.bmp", "badrle4ter.bmp"}) {
         EXPECT_EQ(refusal(bad + name), "Image file conversion error.") << name;
     }
     EXPECT_EQ(refusal(bad + "badheadersize.bmp"), "Unknown DIB file format.");

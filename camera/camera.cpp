@@ -1,0 +1,127 @@
+// Camera: mouse look by recentring the cursor, key movement at one world unit per second, and the look-at transform.
+#include "camera/camera.h"
+
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "app/app_config.h"
+#include "platform/platform_services.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+constexpr float kSecondsPerTick = 0.001f;
+}  // namespace
+
+Camera& camera() {
+    static Camera* const theCamera = new Camera();
+    return *theCamera;
+}
+
+void Camera::place(float positionX, float positionY, float positionZ, float viewX, float viewY, float viewZ,
+                   float upX, float upY, float upZ) {
+    position = Vector3(positionX, positionY, positionZ);
+    view = Vector3(viewX, viewY, viewZ);
+    up = Vector3(upX, upY, upZ);
+    screenWidth_ = AppConfig::instance().getWidth();
+    screenHeight_ = AppConfig::instance().getHeight();
+}
+
+void Camera::update() {
+    strafe = normalize(cross(view - position, up));
+    applyMouseLook();
+    applyMovementKeys();
+    updateFrameTimer();
+}
+
+void Camera::applyMouseLook() {
+    // The centre of the configured size in screen coordinates, not the
+    // window's own centre.
+    const int centreX = screenWidth_ / 2;
+    const int centreY = screenHeight_ / 2;
+    int cursorX = 0;
+    int cursorY = 0;
+    platform().cursorPosition(cursorX, cursorY);
+    if (cursorX == centreX && cursorY == centreY) {
+        return;
+    }
+    platform().setCursorPosition(centreX, centreY);
+
+    const float yaw = static_cast<float>(centreX - cursorX) / kPixelsPerRadian;
+    const float pitchDelta = static_cast<float>(centreY - cursorY) / kPixelsPerRadian;
+    previousPitch_ = pitch_;
+    pitch_ += pitchDelta;
+
+    const Vector3 axis = normalize(cross(view - position, up));
+    if (pitch_ > kPitchLimit) {
+        // A clamped frame lands exactly on the limit; one that starts there does not tilt.
+        pitch_ = kPitchLimit;
+        if (previousPitch_ != kPitchLimit) {
+            rotateView(kPitchLimit - previousPitch_, axis.x, axis.y, axis.z);
+        }
+    } else if (pitch_ < -kPitchLimit) {
+        pitch_ = -kPitchLimit;
+        if (previousPitch_ != -kPitchLimit) {
+            rotateView(-kPitchLimit - previousPitch_, axis.x, axis.y, axis.z);
+        }
+    } else {
+        rotateView(pitchDelta, axis.x, axis.y, axis.z);
+    }
+    rotateView(yaw, 0.0f, 1.0f, 0.0f);
+}
+
+void Camera::rotateView(float angle, float x, float y, float z) {
+    const float ca = std::cos(angle);
+    const float sa = std::sin(angle);
+    const float t = 1.0f - ca;
+    const Vector3 d = view - position;
+
+    Vector3 rotated;
+    rotated.x = (ca + t * x * x) * d.x + (t * x * y - sa * z) * d.y + (t * x * z + sa * y) * d.z;
+    rotated.y = (t * x * y + sa * z) * d.x + (ca + t * y * y) * d.y + (t * y * z - sa * x) * d.z;
+    rotated.z = (t * x * z - sa * y) * d.x + (t * y * z + sa * x) * d.y + (ca + t * z * z) * d.z;
+    view = position + rotated;
+}
+
+void Camera::applyMovementKeys() {
+    PlatformServices& services = platform();
+    const float distance = frameInterval_;
+    // Each test stands alone: opposite keys held together cancel.
+    if (services.isKeyDown(vk::kUp) || services.isKeyDown(vk::letter('W'))) {
+        move(distance);
+    }
+    if (services.isKeyDown(vk::kDown) || services.isKeyDown(vk::letter('S'))) {
+        move(-distance);
+    }
+    if (services.isKeyDown(vk::kLeft) || services.isKeyDown(vk::letter('A'))) {
+        strafeBy(-distance);
+    }
+    if (services.isKeyDown(vk::kRight) || services.isKeyDown(vk::letter('D'))) {
+        strafeBy(distance);
+    }
+}
+
+void Camera::move(float distance) {
+    const Vector3 direction = normalize(view - position);
+    position += direction * distance;
+    view += direction * distance;
+}
+
+void Camera::strafeBy(float distance) {
+    position.x += strafe.x * distance;
+    position.z += strafe.z * distance;
+    view.x += strafe.x * distance;
+    view.z += strafe.z * distance;
+}
+
+void Camera::updateFrameTimer() {
+    const float now = static_cast<float>(platform().ticks()) * kSecondsPerTick;
+    // The first reading has no predecessor: its interval is 0.
+    frameInterval_ = clockRead_ ? now - lastClockSeconds_ : 0.0f;
+    lastClockSeconds_ = now;
+    clockRead_ = true;
+}
+
+void Camera::applyLookAt() const {
+    gluLookAt(position.x, position.y, position.z, view.x, view.y, view.z, up.x, up.y, up.z);
+}

@@ -1,0 +1,70 @@
+// Noise texture: the generated bitmap becomes a fully mipmapped, linearly filtered texture; a null name creates none.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <filesystem>
+
+#include "environment/noise_texture.h"
+#include "support/gl_test_context.h"
+#include "support/recording_platform.h"
+
+namespace {
+
+const std::string kNoisePath = LUMIVOR_RUN_DIR "/noise.bmp";
+constexpr GLuint kUntouched = 0xDEADu;
+
+class NoiseTextureTest : public GlTest {};
+
+TEST_F(NoiseTextureTest, GeneratedNoiseGetsEveryMipmapLevelAndLinearFilters) {
+    if (!std::filesystem::exists(kNoisePath)) {
+        GTEST_SKIP() << "noise.bmp has not been generated into the run directory";
+    }
+    RecordingPlatform fake;
+    ScopedPlatformServices installed(fake);
+    GLuint names[2] = {kUntouched, kUntouched};
+    loadBitmapTexture(names, kNoisePath.c_str(), 1);
+    EXPECT_EQ(names[0], kUntouched);
+    ASSERT_NE(names[1], kUntouched);
+    EXPECT_TRUE(glIsTexture(names[1]));
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), names[1]);
+
+    // 256 x 256 halves down to 1 x 1: nine levels.
+    for (GLint level = 0, size = 256; level <= 8; ++level, size /= 2) {
+        GLint width = 0;
+        GLint height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+        EXPECT_EQ(width, size) << "level " << level;
+        EXPECT_EQ(height, size) << "level " << level;
+    }
+    GLint minFilter = 0;
+    GLint magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR);
+    EXPECT_EQ(magFilter, GL_LINEAR);
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 4);
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(NoiseTextureTest, NullNameCreatesNothing) {
+    GLuint names[1] = {kUntouched};
+    loadBitmapTexture(names, nullptr, 0);
+    EXPECT_EQ(names[0], kUntouched);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    // The next name handed out is still the first one.
+    GLuint first = 0;
+    glGenTextures(1, &first);
+    EXPECT_EQ(first, 1u);
+    glDeleteTextures(1, &first);
+}
+
+}  // namespace

@@ -24,12 +24,6 @@ float luminance(const float* pixel) {
     return kRedLuminance * pixel[0] + kGreenLuminance * pixel[1] + kBlueLuminance * pixel[2];
 }
 
-Vector3 directionOf(int column, int row, int width, int height) {
-    const float theta = kPi * static_cast<float>(row) / static_cast<float>(height);
-    const float phi = kPi * (static_cast<float>(2 * column) / static_cast<float>(width) - 1.0f);
-    return {-std::sin(theta) * std::sin(phi), -std::cos(theta), std::sin(theta) * std::cos(phi)};
-}
-
 struct PendingRegion {
     LightRegion* region;
     int level;
@@ -98,6 +92,12 @@ struct LightExtractor::ContributionTable {
         }
     }
 };
+
+Vector3 lightDirection(int column, int row, int width, int height) {
+    const float theta = kPi * static_cast<float>(row) / static_cast<float>(height);
+    const float phi = kPi * (static_cast<float>(2 * column) / static_cast<float>(width) - 1.0f);
+    return {-std::sin(theta) * std::sin(phi), -std::cos(theta), std::sin(theta) * std::cos(phi)};
+}
 
 LightExtractor::LightExtractor(const float* pixelBuffer, int mapWidth, int mapHeight)
     : root(std::make_unique<LightRegion>(0, mapWidth, mapHeight / 2 + kHorizonSkipRows, mapHeight)),
@@ -270,7 +270,7 @@ void LightExtractor::finishLeaf(LightRegion& region, bool energyKnown, const Con
     }
     region.lightColumn = lightColumn;
     region.lightRow = lightRow;
-    region.direction = directionOf(lightColumn, lightRow, width, height);
+    region.direction = lightDirection(lightColumn, lightRow, width, height);
 }
 
 void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut) {

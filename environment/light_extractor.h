@@ -50,6 +50,11 @@ private:
     std::int32_t count = 0;
 };
 
+// Direction toward the pixel in a width x height latitude-longitude map, y up:
+// row 0 straight down; on the horizon row column 0 looks along -z and column
+// width / 4 along +x. No half-pixel offset.
+Vector3 lightDirection(int column, int row, int width, int height);
+
 // Extracts kLightTreeDepth levels of lights from one map into the arrays
 // (room for 64 entries each).
 void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut);

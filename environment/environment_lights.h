@@ -1,0 +1,28 @@
+// EnvironmentLights: the 64 directional lights of each environment and the copy the renderer reads.
+#pragma once
+
+#include <cstdint>
+
+#include "math/vector3.h"
+
+constexpr int kEnvironmentCount = 3;
+// Room per environment; the extraction fills the first kDefaultLightCount.
+constexpr int kMaxLights = 128;
+constexpr int kDefaultLightCount = 64;
+
+struct EnvironmentLights {
+    Vector3 directions[kEnvironmentCount][kMaxLights];
+    Vector3 colours[kEnvironmentCount][kMaxLights];  // R, G, B
+    Vector3 currentDirections[kMaxLights];
+    Vector3 currentColours[kMaxLights];
+    std::int32_t currentEnvironment = 0;
+    const std::int32_t lightCount = kDefaultLightCount;
+
+    // Makes environment e the current one: copies its first lightCount lights.
+    void selectEnvironment(int environment);
+    // The same copy without changing currentEnvironment (start-up uses it).
+    void copyToCurrent(int environment);
+};
+
+// The program-wide record; it lives as long as the program.
+EnvironmentLights& environmentLights();

@@ -1,0 +1,63 @@
+// Environment maps: FreeImage loading and rescaling, and the float texture upload.
+#include "environment/environment_map.h"
+
+#include <GL/glext.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kChannels = 3;
+
+}  // namespace
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
+    FIBITMAP* loaded = FreeImage_Load(FIF_HDR, fileName, 0);
+    if (loaded == nullptr) {
+        return nullptr;
+    }
+    FIBITMAP* rescaled = FreeImage_Rescale(loaded, width, height, FILTER_BSPLINE);
+    FreeImage_Unload(loaded);
+    if (rescaled != nullptr && FreeImage_GetImageType(rescaled) != FIT_RGBF) {
+        // The HDR reader only ever delivers RGB floats; anything else is not a map.
+        FreeImage_Unload(rescaled);
+        return nullptr;
+    }
+    return rescaled;
+}
+
+void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
+    const unsigned width = FreeImage_GetWidth(image);
+    const unsigned height = FreeImage_GetHeight(image);
+    const size_t rowBytes = sizeof(float) * kChannels * width;
+    for (unsigned row = 0; row < height; ++row) {
+        std::memcpy(pixelsOut + static_cast<size_t>(row) * width * kChannels, FreeImage_GetScanLine(image, row),
+                    rowBytes);
+    }
+}
+
+bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height) {
+    FIBITMAP* image = loadRescaledEnvironmentImage(fileName, width, height);
+    GLsizei imageWidth = 0;
+    GLsizei imageHeight = 0;
+    const void* data = nullptr;
+    if (image != nullptr) {
+        imageWidth = static_cast<GLsizei>(FreeImage_GetWidth(image));
+        imageHeight = static_cast<GLsizei>(FreeImage_GetHeight(image));
+        data = FreeImage_GetBits(image);
+    }
+    glGenTextures(1, &textureOut);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textureOut);
+    // RGB float rows are 12 * width bytes, always a multiple of the default
+    // unpack alignment of 4, so FreeImage's rows upload without padding.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, imageWidth, imageHeight, 0, GL_RGB, GL_FLOAT, data);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    if (image != nullptr) {
+        FreeImage_Unload(image);
+    }
+    // The texture stays bound: the start-up sequence reads it back.
+    glDisable(GL_TEXTURE_2D);
+    return image != nullptr;
+}

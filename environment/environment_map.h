@@ -1,0 +1,22 @@
+// Environment maps: Radiance HDR files read through FreeImage, brought to a fixed size and uploaded as float textures.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <FreeImage.h>
+
+// Reads fileName as Radiance HDR (whatever its name or content suggests) and
+// stretches it to width x height with the B-spline filter, also when it
+// already has that size. Null when the file is missing or unreadable. The
+// caller unloads the result with FreeImage_Unload.
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height);
+
+// Copies an RGB float image into a packed buffer of width x height x 3
+// floats, bottom row first as FreeImage holds it.
+void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut);
+
+// Creates textureOut, a width x height GL_RGB32F_ARB texture with nearest
+// filtering, from the file; the texture is left bound to GL_TEXTURE_2D so
+// that it can be read back. A file that cannot be read still gets its texture
+// name, with size 0 x 0, and the result is false.
+bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height);

@@ -1,0 +1,60 @@
+// LightExtractor: median cut of a latitude-longitude map's sky into directional lights.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "environment/light_region.h"
+#include "math/vector3.h"
+
+// Levels of the cut: 2^6 = 64 lights per map.
+constexpr int kLightTreeDepth = 6;
+// Rows just above the horizon that take no part in the extraction.
+constexpr int kHorizonSkipRows = 32;
+
+class LightExtractor {
+public:
+    // pixels: width x height RGB floats, rows bottom first without padding;
+    // the buffer must stay valid until collectLights has returned.
+    LightExtractor(const float* pixels, int width, int height);
+    ~LightExtractor();
+    LightExtractor(const LightExtractor&) = delete;
+    LightExtractor& operator=(const LightExtractor&) = delete;
+
+    // Builds the tree down to depthLimit; every region at that level becomes
+    // a leaf with its colour and direction.
+    void split(int depthLimit);
+    // Writes each leaf's direction and colour, left subtree first, at index
+    // count onward; room for 2^depthLimit entries is the caller's.
+    void collectLights(Vector3* directionsOut, Vector3* coloursOut);
+    // The leaves in the order collectLights writes them.
+    std::vector<const LightRegion*> leaves() const;
+
+    const LightRegion* rootRegion() const { return root.get(); }
+    int lightsCollected() const { return count; }
+
+private:
+    struct ContributionTable;
+
+    // Processes one region at its level; true when its left child's energy
+    // came out of the cut search and needs no sum of its own.
+    bool processRegion(LightRegion& region, int level, bool energyKnown, const ContributionTable& table);
+    void finishLeaf(LightRegion& region, bool energyKnown, const ContributionTable& table);
+
+    std::unique_ptr<LightRegion> root;
+    std::int32_t depthLimit = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const float* pixels = nullptr;
+    std::int32_t count = 0;
+};
+
+// Direction toward the pixel in a width x height latitude-longitude map, y up:
+// row 0 straight down; on the horizon row column 0 looks along -z and column
+// width / 4 along +x. No half-pixel offset.
+Vector3 lightDirection(int column, int row, int width, int height);
+
+// Extracts kLightTreeDepth levels of lights from one map into the arrays
+// (room for 64 entries each).
+void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut);

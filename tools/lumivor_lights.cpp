@@ -1,0 +1,125 @@
+// lumivor-lights: prints the 64 directional lights Lumivor extracts from a Radiance HDR map.
+#include <FreeImage.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "environment/environment_map.h"
+#include "environment/environment_setup.h"
+#include "environment/light_extractor.h"
+#include "light_map_picture.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kChannels = 3;
+constexpr int kLightCount = 1 << kLightTreeDepth;
+
+const char* const kUsage =
+    "usage: lumivor-lights FILE.hdr [--json] [--image OUT.png]\n"
+    "Prints the 64 lights of a latitude-longitude Radiance HDR map, one per line:\n"
+    "index, direction x y z (y up, toward the light), colour r g b.\n"
+    "  --json           print the lights as JSON instead\n"
+    "  --image OUT.png  also write the map with its light regions and lights marked\n";
+
+struct Options {
+    const char* file = nullptr;
+    const char* image = nullptr;
+    bool json = false;
+};
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0) {
+            options.json = true;
+        } else if (std::strcmp(argv[i], "--image") == 0 && i + 1 < argc) {
+            options.image = argv[++i];
+        } else if (argv[i][0] == '-' || options.file != nullptr) {
+            return false;
+        } else {
+            options.file = argv[i];
+        }
+    }
+    return options.file != nullptr;
+}
+
+void printText(const Vector3* directions, const Vector3* colours) {
+    for (int i = 0; i < kLightCount; ++i) {
+        std::printf("%d %.9g %.9g %.9g %.9g %.9g %.9g\n", i, directions[i].x, directions[i].y, directions[i].z,
+                    colours[i].x, colours[i].y, colours[i].z);
+    }
+}
+
+void printJson(const Vector3* directions, const Vector3* colours) {
+    std::printf("{\"lights\": [\n");
+    for (int i = 0; i < kLightCount; ++i) {
+        std::printf("  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g]}%s\n", i,
+                    directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
+                    i + 1 < kLightCount ? "," : "");
+    }
+    std::printf("]}\n");
+}
+
+int run(const Options& options) {
+    std::FILE* probe = std::fopen(options.file, "rb");
+    if (probe == nullptr) {
+        std::fprintf(stderr, "lumivor-lights: cannot open %s\n", options.file);
+        return kExitFailure;
+    }
+    std::fclose(probe);
+    // The same load and rescale as the program; the texture read-back it does
+    // returns exactly these floats, so the rescaled image is used directly.
+    FIBITMAP* image = loadRescaledEnvironmentImage(options.file, kEnvironmentMapSize, kEnvironmentMapSize);
+    if (image == nullptr) {
+        std::fprintf(stderr, "lumivor-lights: %s is not a readable Radiance HDR map\n", options.file);
+        return kExitFailure;
+    }
+    std::vector<float> pixels(static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels);
+    copyEnvironmentPixels(image, pixels.data());
+    FreeImage_Unload(image);
+
+    LightExtractor extractor(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize);
+    extractor.split(kLightTreeDepth);
+    Vector3 directions[kLightCount];
+    Vector3 colours[kLightCount];
+    extractor.collectLights(directions, colours);
+    if (options.json) {
+        printJson(directions, colours);
+    } else {
+        printText(directions, colours);
+    }
+
+    if (options.image != nullptr) {
+        FIBITMAP* map = FreeImage_Load(FIF_HDR, options.file, 0);
+        const bool saved = map != nullptr && saveLightMapPicture(map, extractor.leaves(), kEnvironmentMapSize,
+                                                                 kEnvironmentMapSize, options.image);
+        if (map != nullptr) {
+            FreeImage_Unload(map);
+        }
+        if (!saved) {
+            std::fprintf(stderr, "lumivor-lights: cannot write picture %s\n", options.image);
+            return kExitFailure;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fprintf(stderr, "%s", kUsage);
+        return kExitFailure;
+    }
+    FreeImage_Initialise(FALSE);
+    const int status = run(options);
+    FreeImage_DeInitialise();
+    return status;
+}

@@ -1,5 +1,7 @@
-// Test-side GL lookups: entry points the services under test do not expose, fetched straight from the driver.
+// Test-side GL helpers: driver entry points the services do not expose, state queries and the log file.
 #pragma once
+
+#include <GL/gl.h>
 
 #include <string>
 
@@ -12,5 +14,14 @@ Function driverFunction(const char* name) {
     return reinterpret_cast<Function>(sdlPlatformServices().glProcAddress(name));
 }
 
-// The entries of the scratch directory's log file, as one text.
+inline GLint integerState(GLenum name) {
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
 inline std::string logText(const ScratchDirectory& scratch) { return scratch.readFile("Log.txt"); }
+
+inline bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+#define EXPECT_NO_GL_ERROR() EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR))

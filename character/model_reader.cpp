@@ -144,16 +144,18 @@ void readMesh(ModelTokens& tokens, SkinnedModel& model, SkinnedMesh& mesh) {
 
     mesh.triangleCount = readCount(tokens, "the triangle count", kTokensPerTriangle);
     mesh.indices.assign(static_cast<std::size_t>(mesh.triangleCount) * kIndicesPerTriangle, 0);
-    for (int& index : mesh.indices) {
-        index = tokens.readInt("a vertex index");
-        if (index < 0 || index >= mesh.vertexCount) {
-            tokens.fail("the vertex index at " + tokens.lastTokenPlace() + " is " + std::to_string(index) +
-                        ", but the mesh has " + std::to_string(mesh.vertexCount) + " vertices");
-        }
-        if ((&index - mesh.indices.data()) % kIndicesPerTriangle == kIndicesPerTriangle - 1) {
-            for (int ignored = 0; ignored < 6; ++ignored) {
-                tokens.readReal("a triangle's extra real");
+    constexpr int kIgnoredRealsPerTriangle = 6;
+    for (int triangle = 0; triangle < mesh.triangleCount; ++triangle) {
+        for (std::size_t corner = 0; corner < kIndicesPerTriangle; ++corner) {
+            int& index = mesh.indices[triangle * kIndicesPerTriangle + corner];
+            index = tokens.readInt("a vertex index");
+            if (index < 0 || index >= mesh.vertexCount) {
+                tokens.fail("the vertex index at " + tokens.lastTokenPlace() + " is " + std::to_string(index) +
+                            ", but the mesh has " + std::to_string(mesh.vertexCount) + " vertices");
             }
+        }
+        for (int ignored = 0; ignored < kIgnoredRealsPerTriangle; ++ignored) {
+            tokens.readReal("a triangle's extra real");
         }
     }
     mesh.createBuffers();

@@ -13,6 +13,7 @@
 #include "character/buffer_entry_points.h"
 #include "character/model_text.h"
 #include "character/skinned_model.h"
+#include "platform/native_window.h"
 #include "support/gl_test_context.h"
 #include "support/recording_platform.h"
 
@@ -282,6 +283,32 @@ TEST_F(CharacterGlTest, SecondLoadReleasesTheBuffersOfTheFirst) {
     useUnitSquareView();
     model.draw(true, false);
     expectPixelNear(readPixel(32, 64), {0, 255, 0, 204});
+}
+
+TEST_F(CharacterGlTest, LoadInANewContextLeavesThatContextsBuffersAlone) {
+    ASSERT_TRUE(loadText(model, quadsModel({quadMesh(0, 0.0f, 1.0f)}).text()));
+    const GLuint stale = model.meshes[0].positionBuffer;
+    // The window and its context are re-created, as the full-screen toggle does.
+    NativeWindow* second = createNativeWindow("second context", 64, 64, WindowFrame::Hidden);
+    ASSERT_NE(second, nullptr);
+    loadBufferEntryPoints();
+    // Something else in the new context happens to get the old name.
+    std::vector<GLuint> others(8, 0);
+    glGenBuffers(static_cast<GLsizei>(others.size()), others.data());
+    for (GLuint name : others) {
+        glBindBuffer(GL_ARRAY_BUFFER, name);
+        glBufferData(GL_ARRAY_BUFFER, 4, nullptr, GL_STATIC_DRAW);
+    }
+    ASSERT_NE(std::find(others.begin(), others.end(), stale), others.end());
+    EXPECT_FALSE(model.meshes[0].hasBuffers());
+    ASSERT_TRUE(loadText(model, quadsModel({quadMesh(1, 0.0f, 1.0f)}).text()));
+    for (GLuint name : others) {
+        EXPECT_TRUE(glIsBuffer(name)) << "buffer " << name << " of the new context was deleted";
+    }
+    EXPECT_TRUE(model.meshes[0].hasBuffers());
+    model.release();
+    glDeleteBuffers(static_cast<GLsizei>(others.size()), others.data());
+    destroyNativeWindow(second);
 }
 
 // The generated character, lit by one light, seen by a camera in front of it.

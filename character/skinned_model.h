@@ -84,6 +84,11 @@ struct BonePose {
 // The character: meshes, skeleton, keyframes and the playing clip.
 class SkinnedModel {
 public:
+    SkinnedModel() = default;
+    // One owner per set of buffer objects: a copy would delete them twice.
+    SkinnedModel(const SkinnedModel&) = delete;
+    SkinnedModel& operator=(const SkinnedModel&) = delete;
+
     std::vector<SkinnedMesh> meshes;
     int frameCount = 0;
     int rootCount = 0;

@@ -18,6 +18,7 @@ PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
 using ClientActiveTextureFunction = void(APIENTRY*)(GLenum texture);
 ClientActiveTextureFunction clientActiveTexture = nullptr;
 PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+unsigned int contextCount = 0;
 
 constexpr GLint kPositionComponents = 4;
 constexpr GLint kWeightComponents = 4;
@@ -44,6 +45,7 @@ GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usa
 }  // namespace
 
 void loadBufferEntryPoints() {
+    ++contextCount;
     genBuffers = lookUp<PFNGLGENBUFFERSPROC>("glGenBuffers");
     bindBuffer = lookUp<PFNGLBINDBUFFERPROC>("glBindBuffer");
     bufferData = lookUp<PFNGLBUFFERDATAPROC>("glBufferData");
@@ -59,6 +61,8 @@ void loadBufferEntryPoints() {
     }
 }
 
+unsigned int currentBufferContext() { return contextCount; }
+
 bool bufferEntryPointsAvailable() {
     return genBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr && bufferSubData != nullptr &&
            deleteBuffers != nullptr;
@@ -69,6 +73,7 @@ void SkinnedMesh::createBuffers() {
         return;
     }
     const GLsizeiptr vertices = vertexCount;
+    bufferContext = currentBufferContext();
     positionBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kPositionBytes, skinnedPositions.data(), GL_DYNAMIC_DRAW);
     normalBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kNormalBytes, skinnedNormals.data(), GL_DYNAMIC_DRAW);
     weightBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kWeightBytes, weights.data(), GL_STATIC_DRAW);
@@ -88,12 +93,15 @@ void SkinnedMesh::uploadSkinnedVertices() {
     bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kNormalBytes, skinnedNormals.data());
 }
 
+bool SkinnedMesh::hasBuffers() const { return positionBuffer != 0 && bufferContext == currentBufferContext(); }
+
 void SkinnedMesh::releaseBuffers() {
     if (hasBuffers() && bufferEntryPointsAvailable()) {
         const GLuint names[] = {positionBuffer, normalBuffer, weightBuffer, boneIndexBuffer, indexBuffer};
         deleteBuffers(sizeof(names) / sizeof(names[0]), names);
     }
     positionBuffer = normalBuffer = weightBuffer = boneIndexBuffer = indexBuffer = 0;
+    bufferContext = 0;
 }
 
 void SkinnedMesh::draw() const {

@@ -17,6 +17,7 @@ namespace {
 // The least number of tokens each record of the file takes, used to refuse
 // counts the rest of the file cannot possibly hold before allocating for them.
 constexpr std::size_t kTokensPerMaterial = 6;       // name and five reals
+constexpr std::size_t kTokensPerMesh = 5;           // material, vertex count, two reals, triangle count
 constexpr std::size_t kTokensPerVertex = 9;         // position, influence count, normal, texture coordinates
 constexpr std::size_t kTokensPerInfluence = 3;      // bone number, name, weight
 constexpr std::size_t kTokensPerTriangle = 9;       // three indices and six reals
@@ -144,16 +145,18 @@ void readMesh(ModelTokens& tokens, SkinnedModel& model, SkinnedMesh& mesh) {
 
     mesh.triangleCount = readCount(tokens, "the triangle count", kTokensPerTriangle);
     mesh.indices.assign(static_cast<std::size_t>(mesh.triangleCount) * kIndicesPerTriangle, 0);
-    for (int& index : mesh.indices) {
-        index = tokens.readInt("a vertex index");
-        if (index < 0 || index >= mesh.vertexCount) {
-            tokens.fail("the vertex index at " + tokens.lastTokenPlace() + " is " + std::to_string(index) +
-                        ", but the mesh has " + std::to_string(mesh.vertexCount) + " vertices");
-        }
-        if ((&index - mesh.indices.data()) % kIndicesPerTriangle == kIndicesPerTriangle - 1) {
-            for (int ignored = 0; ignored < 6; ++ignored) {
-                tokens.readReal("a triangle's extra real");
+    constexpr int kIgnoredRealsPerTriangle = 6;
+    for (int triangle = 0; triangle < mesh.triangleCount; ++triangle) {
+        for (std::size_t corner = 0; corner < kIndicesPerTriangle; ++corner) {
+            int& index = mesh.indices[triangle * kIndicesPerTriangle + corner];
+            index = tokens.readInt("a vertex index");
+            if (index < 0 || index >= mesh.vertexCount) {
+                tokens.fail("the vertex index at " + tokens.lastTokenPlace() + " is " + std::to_string(index) +
+                            ", but the mesh has " + std::to_string(mesh.vertexCount) + " vertices");
             }
+        }
+        for (int ignored = 0; ignored < kIgnoredRealsPerTriangle; ++ignored) {
+            tokens.readReal("a triangle's extra real");
         }
     }
     mesh.createBuffers();
@@ -241,10 +244,12 @@ bool SkinnedModel::loadFromText(const char* text, std::size_t size, const char* 
     ModelTokens tokens(text, size);
     try {
         readMaterials(tokens, *this);
-        const int count = readCount(tokens, "the mesh count", 1);
-        meshes.resize(count);
-        for (SkinnedMesh& mesh : meshes) {
-            readMesh(tokens, *this, mesh);
+        // Meshes are added as they are read, so memory follows the file's
+        // real content rather than its count.
+        const int count = readCount(tokens, "the mesh count", kTokensPerMesh);
+        for (int mesh = 0; mesh < count; ++mesh) {
+            meshes.emplace_back();
+            readMesh(tokens, *this, meshes.back());
         }
         readSkeleton(tokens, *this);
     } catch (const ModelFormatError& error) {

@@ -54,14 +54,18 @@ struct SkinnedMesh {
     unsigned int weightBuffer = 0;
     unsigned int boneIndexBuffer = 0;
     unsigned int indexBuffer = 0;
+    // Which rendering context the buffers belong to (see loadBufferEntryPoints).
+    unsigned int bufferContext = 0;
 
     // Creates and fills the five buffers (needs the buffer entry points).
     void createBuffers();
     // Replaces the two dynamic buffers with the skinned arrays.
     void uploadSkinnedVertices();
-    // Deletes the buffers of this mesh in the current context.
+    // Deletes the buffers when they belong to the current context; buffers of
+    // an earlier context died with it and are only forgotten.
     void releaseBuffers();
-    bool hasBuffers() const { return positionBuffer != 0; }
+    // True when the buffers exist in the current rendering context.
+    bool hasBuffers() const;
     // Draws the triangles from the buffers with client-state arrays.
     void draw() const;
 };
@@ -80,6 +84,11 @@ struct BonePose {
 // The character: meshes, skeleton, keyframes and the playing clip.
 class SkinnedModel {
 public:
+    SkinnedModel() = default;
+    // One owner per set of buffer objects: a copy would delete them twice.
+    SkinnedModel(const SkinnedModel&) = delete;
+    SkinnedModel& operator=(const SkinnedModel&) = delete;
+
     std::vector<SkinnedMesh> meshes;
     int frameCount = 0;
     int rootCount = 0;
@@ -109,8 +118,9 @@ public:
     // and leaves the colour at (1, 1, 1, 0).
     void draw(bool setColour, bool setColourSecondAlpha) const;
 
-    // Releases the arrays and, with the context that created them current,
-    // the buffer objects; the model is empty afterwards.
+    // Releases the arrays and the buffer objects; the model is empty
+    // afterwards. Scene shutdown calls it while the context is still current;
+    // a load calls it too, so a second load never leaks the first.
     void release();
 
 private:

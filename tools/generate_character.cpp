@@ -507,12 +507,14 @@ std::vector<WorldTransform> forwardKinematics(const std::vector<BoneDefinition>&
 
 // ---------------------------------------------------------------- output
 
-void writeBone(std::FILE* file, const std::vector<BoneDefinition>& skeleton,
+// Writes the bone and its subtree; false when the skeleton table is not in
+// the depth-first order that the file's numbering follows.
+bool writeBone(std::FILE* file, const std::vector<BoneDefinition>& skeleton,
                const std::vector<std::vector<WorldTransform>>& frames, int bone, int& nextNumber) {
-    if (bone != nextNumber) {
-        std::fprintf(stderr, "generate_character: bone %d is out of depth-first order\n", bone);
+    if (bone != nextNumber++) {
+        std::fprintf(stderr, "generate_character: bone %s is out of depth-first order\n", skeleton[bone].name);
+        return false;
     }
-    ++nextNumber;
     int children = 0;
     for (const BoneDefinition& other : skeleton) {
         children += other.parent == bone ? 1 : 0;
@@ -525,10 +527,11 @@ void writeBone(std::FILE* file, const std::vector<BoneDefinition>& skeleton,
                      t.rotation.z, t.joint.x, t.joint.y, t.joint.z);
     }
     for (int child = 0; child < static_cast<int>(skeleton.size()); ++child) {
-        if (skeleton[child].parent == bone) {
-            writeBone(file, skeleton, frames, child, nextNumber);
+        if (skeleton[child].parent == bone && !writeBone(file, skeleton, frames, child, nextNumber)) {
+            return false;
         }
     }
+    return true;
 }
 
 // Splits the parts into one mesh per material, each with its own vertices.
@@ -628,8 +631,8 @@ int main(int argc, char** argv) {
     writeMeshes(file, parts, skeleton);
     std::fprintf(file, "%d %d %d\n", kFrameCount, kBoneCount, 1);
     int nextNumber = 0;
-    writeBone(file, skeleton, frames, kHips, nextNumber);
-    const bool written = std::fclose(file) == 0 && nextNumber == kBoneCount;
+    const bool ordered = writeBone(file, skeleton, frames, kHips, nextNumber);
+    const bool written = std::fclose(file) == 0 && ordered && nextNumber == kBoneCount;
     if (!written) {
         std::fprintf(stderr, "generate_character: could not write %s\n", argv[1]);
         return 1;

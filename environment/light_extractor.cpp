@@ -25,9 +25,10 @@ float luminance(const float* pixel) {
 }  // namespace
 
 // Every pixel is visited several times by the cut; its contribution
-// e = w(r) * L is therefore computed once, by the very same expression. Only the rows from the root up are tabled; a region reaching
-// below them (possible only for a map holding NaNs) computes its
-// contributions directly, with the same result.
+// e = w(r) * L is therefore computed once, by the very same expression, and
+// every sum still adds the same values in the same order. Only the rows from
+// the root up are tabled; a region reaching below them (possible only for a
+// map holding NaNs) computes its contributions directly, with the same result.
 struct LightExtractor::ContributionTable {
     const float* pixels = nullptr;
     int width = 0;

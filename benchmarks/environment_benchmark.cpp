@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     // The maps are read from the working directory, as the program reads them.
     const std::string map = argc > 1 ? argv[1] : kEnvironmentFiles[2];
     FreeImage_Initialise(FALSE);
-    std::vector<double> loads, rescales, extractions, uploads, startups;
+    std::vector<double> loads, rescales, extractions, uploads, readBacks, startups;
     std::vector<float> pixels(static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels);
     for (int i = 0; i < kRepetitions; ++i) {
         Clock::time_point start = Clock::now();
@@ -87,16 +87,20 @@ int main(int argc, char** argv) {
         GLuint texture = 0;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
-        const Clock::time_point start = Clock::now();
+        Clock::time_point start = Clock::now();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, kEnvironmentMapSize, kEnvironmentMapSize, 0, GL_RGB, GL_FLOAT,
                      FreeImage_GetBits(rescaled));
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
+        glFinish();
         uploads.push_back(millisecondsSince(start));
+        start = Clock::now();
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
+        readBacks.push_back(millisecondsSince(start));
         glDeleteTextures(1, &texture);
     }
     FreeImage_Unload(rescaled);
     FreeImage_Unload(loaded);
-    report("upload + read-back", uploads);
+    report("upload", uploads);
+    report("read-back", readBacks);
     FreeImage_DeInitialise();
 
     for (int i = 0; i < kStartupRepetitions; ++i) {

@@ -12,8 +12,6 @@ constexpr float kRedLuminance = 0.2125f;
 constexpr float kGreenLuminance = 0.7154f;
 constexpr float kBlueLuminance = 0.0721f;
 constexpr int kChannels = 3;
-// Rows per block when the contribution table is transposed.
-constexpr int kTransposeBlock = 64;
 
 // Cosine of the row's latitude, without a half-pixel offset.
 float rowWeight(int row, int height) {
@@ -24,29 +22,25 @@ float luminance(const float* pixel) {
     return kRedLuminance * pixel[0] + kGreenLuminance * pixel[1] + kBlueLuminance * pixel[2];
 }
 
-struct PendingRegion {
-    LightRegion* region;
-    int level;
-    bool energyKnown;
-};
-
 }  // namespace
 
 // Every pixel is visited several times by the cut; its contribution
 // e = w(r) * L is therefore computed once, by the very same expression, and
-// kept both row by row and column by column so that each search walks memory
-// in order. Only the rows from the root up are tabled; a region reaching
-// below them (possible only for a map holding NaNs) computes its
-// contributions directly, with the same result.
+// every sum still adds the same values in the same order. Only the rows from
+// the root up are tabled; a region reaching below them (possible only for a
+// map holding NaNs) computes its contributions directly, with the same result.
 struct LightExtractor::ContributionTable {
     const float* pixels = nullptr;
     int width = 0;
     int height = 0;
     int firstRow = 0;
     int rows = 0;
+    // No contribution is negative or NaN: every running sum then only grows,
+    // so a search for the first pixel at which a row-major sum reaches a value
+    // can start from the row whose end sum reaches it.
+    bool growing = true;
     std::unique_ptr<float[]> weights;
     std::unique_ptr<float[]> byRow;
-    std::unique_ptr<float[]> byColumn;
 
     bool covers(const LightRegion& region) const { return region.y0 >= firstRow; }
 
@@ -60,7 +54,6 @@ struct LightExtractor::ContributionTable {
     }
 
     const float* row(int r) const { return byRow.get() + static_cast<size_t>(r - firstRow) * width; }
-    const float* column(int x) const { return byColumn.get() + static_cast<size_t>(x) * rows - firstRow; }
 
     void build(const float* source, int mapWidth, int mapHeight, int rootRow) {
         pixels = source;
@@ -71,7 +64,7 @@ struct LightExtractor::ContributionTable {
         const size_t cells = static_cast<size_t>(rows) * width;
         weights.reset(new float[std::max(rows, 1)]);
         byRow.reset(new float[std::max<size_t>(cells, 1)]);
-        byColumn.reset(new float[std::max<size_t>(cells, 1)]);
+        bool allGrowing = true;
         for (int r = 0; r < rows; ++r) {
             const float w = rowWeight(firstRow + r, height);
             weights[r] = w;
@@ -79,19 +72,132 @@ struct LightExtractor::ContributionTable {
             float* out = byRow.get() + static_cast<size_t>(r) * width;
             for (int x = 0; x < width; ++x) {
                 out[x] = w * luminance(pixel + kChannels * x);
+                allGrowing &= out[x] >= 0.0f;
             }
         }
-        for (int blockRow = 0; blockRow < rows; blockRow += kTransposeBlock) {
-            const int blockEnd = std::min(rows, blockRow + kTransposeBlock);
-            for (int x = 0; x < width; ++x) {
-                float* out = byColumn.get() + static_cast<size_t>(x) * rows;
-                for (int r = blockRow; r < blockEnd; ++r) {
-                    out[r] = byRow[static_cast<size_t>(r) * width + x];
+        growing = allGrowing;
+    }
+
+    // The region's energy, summed rows outer and columns inner; rowEnds gets
+    // the running sum after each of its rows.
+    float energy(const LightRegion& region, std::vector<float>& rowEnds) const {
+        rowEnds.clear();
+        float sum = 0.0f;
+        for (int r = region.y0; r < region.y1; ++r) {
+            if (covers(region)) {
+                const float* values = row(r);
+                for (int x = region.x0; x < region.x1; ++x) {
+                    sum += values[x];
+                }
+            } else {
+                for (int x = region.x0; x < region.x1; ++x) {
+                    sum += contribution(x, r);
+                }
+            }
+            rowEnds.push_back(sum);
+        }
+        return sum;
+    }
+
+    // The energies of two side-by-side regions over the same rows (the two
+    // halves of a column cut), each summed in its own order; the two sums
+    // advance together only so that the processor overlaps them.
+    void sideBySideEnergies(LightRegion& left, LightRegion& right, std::vector<float>& leftRowEnds,
+                            std::vector<float>& rightRowEnds) const {
+        leftRowEnds.clear();
+        rightRowEnds.clear();
+        const int leftColumns = std::max(left.x1 - left.x0, 0);
+        const int rightColumns = std::max(right.x1 - right.x0, 0);
+        const int shared = std::min(leftColumns, rightColumns);
+        float leftSum = 0.0f;
+        float rightSum = 0.0f;
+        for (int r = left.y0; r < left.y1; ++r) {
+            const float* a = row(r) + left.x0;
+            const float* b = row(r) + right.x0;
+            for (int i = 0; i < shared; ++i) {
+                leftSum += a[i];
+                rightSum += b[i];
+            }
+            for (int i = shared; i < leftColumns; ++i) {
+                leftSum += a[i];
+            }
+            for (int i = shared; i < rightColumns; ++i) {
+                rightSum += b[i];
+            }
+            leftRowEnds.push_back(leftSum);
+            rightRowEnds.push_back(rightSum);
+        }
+        left.energy = leftSum;
+        right.energy = rightSum;
+    }
+
+    // The first pixel, rows outer and columns inner, at which the running sum
+    // from 0 reaches target; false when none does.
+    bool firstReaching(const LightRegion& region, const std::vector<float>& rowEnds, float target, int& column,
+                       int& rowOut) const {
+        int firstRowToScan = region.y0;
+        float sum = 0.0f;
+        if (growing && covers(region)) {
+            const auto end = std::find_if(rowEnds.begin(), rowEnds.end(), [&](float s) { return s >= target; });
+            if (end == rowEnds.end()) {
+                return false;
+            }
+            const int skipped = static_cast<int>(end - rowEnds.begin());
+            firstRowToScan = region.y0 + skipped;
+            sum = skipped > 0 ? rowEnds[skipped - 1] : 0.0f;
+        }
+        for (int r = firstRowToScan; r < region.y1; ++r) {
+            for (int x = region.x0; x < region.x1; ++x) {
+                sum += covers(region) ? row(r)[x] : contribution(x, r);
+                if (sum >= target) {
+                    column = x;
+                    rowOut = r;
+                    return true;
                 }
             }
         }
+        return false;
+    }
+
+    // The first column, columns outer and rows inner, at which the running
+    // sum from 0 reaches target; false when none does.
+    bool firstColumnReaching(const LightRegion& region, float target, int& columnOut) const {
+        float sum = 0.0f;
+        for (int x = region.x0; x < region.x1; ++x) {
+            if (covers(region)) {
+                const float* values = byRow.get() + x;
+                for (int r = region.y0 - firstRow; r < region.y1 - firstRow; ++r) {
+                    sum += values[static_cast<size_t>(r) * width];
+                    if (sum >= target) {
+                        columnOut = x;
+                        return true;
+                    }
+                }
+            } else {
+                for (int r = region.y0; r < region.y1; ++r) {
+                    sum += contribution(x, r);
+                    if (sum >= target) {
+                        columnOut = x;
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
     }
 };
+
+namespace {
+
+// A region waiting to be processed, its energy already summed; rowEnds holds
+// the running energy sum after each of its rows.
+struct PendingRegion {
+    LightRegion* region;
+    int level;
+    std::vector<float> rowEnds;
+};
+
+}  // namespace
 
 Vector3 lightDirection(int column, int row, int width, int height) {
     const float theta = kPi * static_cast<float>(row) / static_cast<float>(height);
@@ -124,109 +230,73 @@ void LightExtractor::split(int limit) {
     depthLimit = limit;
     ContributionTable table;
     table.build(pixels, width, height, root->y0);
-    // An explicit stack in place of recursion: left child before right child.
-    std::vector<PendingRegion> pending{{root.get(), 0, false}};
+    // An explicit stack in place of recursion, left child before right child.
+    // Each region's energy is summed when it is created, so that the two
+    // halves of a column cut can be summed side by side.
+    std::vector<PendingRegion> pending(1);
+    pending[0].region = root.get();
+    pending[0].level = 0;
+    root->energy = table.energy(*root, pending[0].rowEnds);
     while (!pending.empty()) {
-        const PendingRegion next = pending.back();
+        PendingRegion next = std::move(pending.back());
         pending.pop_back();
-        const bool leftEnergyKnown = processRegion(*next.region, next.level, next.energyKnown, table);
-        if (!next.region->isLeaf()) {
-            pending.push_back({next.region->right.get(), next.level + 1, false});
-            pending.push_back({next.region->left.get(), next.level + 1, leftEnergyKnown});
+        if (next.level >= depthLimit) {
+            finishLeaf(*next.region, next.rowEnds, table);
+            continue;
         }
+        PendingRegion left{nullptr, next.level + 1, {}};
+        PendingRegion right{nullptr, next.level + 1, {}};
+        cutRegion(*next.region, next.rowEnds, table, left.rowEnds, right.rowEnds);
+        left.region = next.region->left.get();
+        right.region = next.region->right.get();
+        pending.push_back(std::move(right));
+        pending.push_back(std::move(left));
     }
 }
 
-bool LightExtractor::processRegion(LightRegion& region, int level, bool energyKnown, const ContributionTable& table) {
+void LightExtractor::cutRegion(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table,
+                               std::vector<float>& leftRowEnds, std::vector<float>& rightRowEnds) {
     const float centreWeight = std::cos(
         kPi * (static_cast<float>(region.y0 + region.y1) / static_cast<float>(2 * height) - 0.5f));
-    const bool tabled = table.covers(region);
-
-    if (level >= depthLimit) {
-        finishLeaf(region, energyKnown, table);
-        return false;
-    }
-    if (!energyKnown) {
-        float energy = 0.0f;
-        for (int r = region.y0; r < region.y1; ++r) {
-            if (tabled) {
-                const float* row = table.row(r);
-                for (int x = region.x0; x < region.x1; ++x) {
-                    energy += row[x];
-                }
-            } else {
-                for (int x = region.x0; x < region.x1; ++x) {
-                    energy += table.contribution(x, r);
-                }
-            }
-        }
-        region.energy = energy;
-    }
-
     const float half = region.energy * 0.5f;
     const int columns = region.x1 - region.x0;
     const int rows = region.y1 - region.y0;
-    const bool columnCut = static_cast<float>(rows) <= static_cast<float>(columns) * centreWeight;
+    // If no pixel reaches half, as in a region without pixels, the cut is at 0.
     int cut = 0;
-    bool leftEnergyKnown = false;
-    float leftEnergy = 0.0f;
-    float sum = 0.0f;
-    if (columnCut) {
-        for (int x = region.x0; x < region.x1; ++x) {
-            bool reached = false;
-            if (tabled) {
-                const float* column = table.column(x);
-                for (int r = region.y0; r < region.y1 && !reached; ++r) {
-                    sum += column[r];
-                    reached = sum >= half;
-                }
-            } else {
-                for (int r = region.y0; r < region.y1 && !reached; ++r) {
-                    sum += table.contribution(x, r);
-                    reached = sum >= half;
-                }
-            }
-            if (reached) {
-                cut = x;
-                break;
-            }
-        }
+    if (static_cast<float>(rows) <= static_cast<float>(columns) * centreWeight) {
+        const bool found = table.firstColumnReaching(region, half, cut);
         region.left = std::make_unique<LightRegion>(region.x0, cut, region.y0, region.y1);
         region.right = std::make_unique<LightRegion>(cut, region.x1, region.y0, region.y1);
-    } else {
-        for (int r = region.y0; r < region.y1; ++r) {
-            // The rows below the cut are summed in the very order the left
-            // child would sum them, so its energy is the sum at the cut row.
-            const float rowStart = sum;
-            bool reached = false;
-            for (int x = region.x0; x < region.x1 && !reached; ++x) {
-                sum += tabled ? table.row(r)[x] : table.contribution(x, r);
-                reached = sum >= half;
-            }
-            if (reached) {
-                cut = r;
-                leftEnergyKnown = true;
-                leftEnergy = rowStart;
-                break;
-            }
+        if (found && table.covers(region)) {
+            table.sideBySideEnergies(*region.left, *region.right, leftRowEnds, rightRowEnds);
+        } else {
+            region.left->energy = table.energy(*region.left, leftRowEnds);
+            region.right->energy = table.energy(*region.right, rightRowEnds);
         }
-        region.left = std::make_unique<LightRegion>(region.x0, region.x1, region.y0, cut);
-        region.right = std::make_unique<LightRegion>(region.x0, region.x1, cut, region.y1);
+        return;
     }
-    if (leftEnergyKnown) {
-        region.left->energy = leftEnergy;
+    // The row-major search walks the rows in the order the energy was summed.
+    int column = 0;
+    const bool found = table.firstReaching(region, rowEnds, half, column, cut);
+    region.left = std::make_unique<LightRegion>(region.x0, region.x1, region.y0, cut);
+    region.right = std::make_unique<LightRegion>(region.x0, region.x1, cut, region.y1);
+    if (found) {
+        // The rows below the cut were summed in the very order the left child
+        // sums them: its energy and row sums are those of the region so far.
+        const int leftRows = cut - region.y0;
+        leftRowEnds.assign(rowEnds.begin(), rowEnds.begin() + leftRows);
+        region.left->energy = leftRows > 0 ? rowEnds[leftRows - 1] : 0.0f;
+    } else {
+        region.left->energy = table.energy(*region.left, leftRowEnds);
     }
-    return leftEnergyKnown;
+    region.right->energy = table.energy(*region.right, rightRowEnds);
 }
 
-void LightExtractor::finishLeaf(LightRegion& region, bool energyKnown, const ContributionTable& table) {
+void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table) {
     const int columns = region.x1 - region.x0;
     const float pixelCount = static_cast<float>(columns * (region.y1 - region.y0));
-    const bool tabled = table.covers(region);
-    // Energy and colour are independent sums over the same pixels in the same
-    // order, taken in one sweep; the colour terms w(r) * (P / N) of a row are
-    // computed first so that they vectorise.
-    float energy = 0.0f;
+    // The colour terms w(r) * (P / N) of a row are computed first so that they
+    // vectorise; the three sums then run side by side in their fixed order.
     float red = 0.0f;
     float green = 0.0f;
     float blue = 0.0f;
@@ -238,35 +308,21 @@ void LightExtractor::finishLeaf(LightRegion& region, bool energyKnown, const Con
         for (int i = 0; i < count; ++i) {
             terms[i] = w * (source[i] / pixelCount);
         }
-        const float* row = tabled ? table.row(r) : nullptr;
-        for (int x = region.x0, i = 0; x < region.x1; ++x, i += kChannels) {
+        for (int i = 0; i < count; i += kChannels) {
             red += terms[i];
             green += terms[i + 1];
             blue += terms[i + 2];
-            energy += tabled ? row[x] : table.contribution(x, r);
         }
-    }
-    if (!energyKnown) {
-        region.energy = energy;
     }
     region.colour = Vector3(red, green, blue);
 
-    // The light pixel is where the running energy reaches half the region's.
-    const float half = region.energy * 0.5f;
+    // The light pixel is where the running energy reaches half the region's;
+    // a leaf without one (no pixels) takes row 0, straight down.
     int lightColumn = 0;
     int lightRow = 0;
-    float sum = 0.0f;
-    bool reached = false;
-    for (int r = region.y0; r < region.y1 && !reached; ++r) {
-        for (int x = region.x0; x < region.x1; ++x) {
-            sum += tabled ? table.row(r)[x] : table.contribution(x, r);
-            if (sum >= half) {
-                lightColumn = x;
-                lightRow = r;
-                reached = true;
-                break;
-            }
-        }
+    if (!table.firstReaching(region, rowEnds, region.energy * 0.5f, lightColumn, lightRow)) {
+        lightColumn = 0;
+        lightRow = 0;
     }
     region.lightColumn = lightColumn;
     region.lightRow = lightRow;

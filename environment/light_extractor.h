@@ -37,10 +37,12 @@ public:
 private:
     struct ContributionTable;
 
-    // Processes one region at its level; true when its left child's energy
-    // came out of the cut search and needs no sum of its own.
-    bool processRegion(LightRegion& region, int level, bool energyKnown, const ContributionTable& table);
-    void finishLeaf(LightRegion& region, bool energyKnown, const ContributionTable& table);
+    // Cuts a region whose energy is known in two and sums both children's
+    // energies; rowEnds holds the region's running energy after each row.
+    void cutRegion(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table,
+                   std::vector<float>& leftRowEnds, std::vector<float>& rightRowEnds);
+    // Sets a leaf's colour, light pixel and direction.
+    void finishLeaf(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table);
 
     std::unique_ptr<LightRegion> root;
     std::int32_t depthLimit = 0;

@@ -1,6 +1,7 @@
 // Median-cut light extraction: the cut's rules on small synthetic maps, and bit-exact agreement with a literal cut.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -61,8 +62,16 @@ float angleBetween(const Vector3& a, const Vector3& b) {
 }  // namespace
 
 TEST(LightExtraction, MatchesTheLiteralCutBitForBitInTreeOrder) {
-    // Full size, non-square and non-power-of-two, and a map too short to have sky rows.
-    for (const Map& map : {randomMap(2048, 2048, 7), randomMap(300, 170, 11), randomMap(37, 50, 3)}) {
+    // Full size, non-square and non-power-of-two, a map too short to have sky
+    // rows, and one with negative values, whose running sums do not only grow.
+    Map negative = randomMap(300, 170, 13);
+    for (int r = 0; r < negative.height; ++r) {
+        for (int x = 10; x < negative.width; x += 40) {
+            std::fill(negative.at(x, r), negative.at(x, r) + 3, 1.0e4f);
+            std::fill(negative.at(x + 1, r), negative.at(x + 1, r) + 3, -1.0e4f);
+        }
+    }
+    for (const Map& map : {randomMap(2048, 2048, 7), randomMap(300, 170, 11), randomMap(37, 50, 3), negative}) {
         const auto lights = extract(map);
         const std::vector<LiteralLight> literal = literalLights(map.pixels.data(), map.width, map.height, kLightTreeDepth);
         ASSERT_EQ(literal.size(), size_t(kLights));

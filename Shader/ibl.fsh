@@ -1,7 +1,8 @@
 // Lighting pass, image-based lighting: adds the light of four shadowed directional lights per quad.
 // Inputs: "posMap" unit 1 (world position; alpha 1 objects, 0 ground), "norMap"
 // unit 2 (unit normal; alpha = glossy weight; a zero normal marks the
-// background), "colMap" unit 3 (albedo; alpha = mirror weight), "shaMap0".."shaMap3"
+// background), "colMap" unit 3 (albedo; alpha above one half is the mirror
+// weight: 0.5 and below reflect nothing, 1 is a mirror), "shaMap0".."shaMap3"
 // units 4-7 (shadow maps with comparison; each unit's texture matrix maps a
 // world position to that map), "background" unit 8 (the sky image), "envMap"
 // unit 0 (the latitude-longitude environment, 2D), "camPos" (eye position),
@@ -131,7 +132,7 @@ void main()
     }
 
     float glossy = normalSample.a;
-    float mirror = albedo.a;
+    float mirror = clamp(2.0 * albedo.a - 1.0, 0.0, 1.0);
     float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
     float specularWeight = glossy * mix(0.25, 1.0, fresnel);
 

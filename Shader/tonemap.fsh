@@ -2,7 +2,9 @@
 // Inputs: "diffuseMap" unit 0, the latitude-longitude environment map (2D,
 // bottom row straight down, nearest filtered); "ndist", the angular radius in
 // radians of the background's defocus blur (the camera focuses on the scene, so
-// the far environment is slightly soft; 0 gives a sharp sky); "expo" is taken
+// the far environment is slightly soft; 0 gives a sharp sky): the taps fill a
+// disc of half that radius evenly (a Vogel spiral), so edges blur without
+// ghost copies; "expo" is taken
 // but not applied here: exposure is applied once, in the final pass.
 // The direction mapping is exactly the light extraction's:
 // row / H = acos(-y) / pi, col / W = (atan(-x, z) / pi + 1) / 2.
@@ -15,7 +17,8 @@ uniform float ndist;
 varying vec3 worldDirection;
 
 const float PI = 3.14159265;
-const int kTapCount = 8;
+const int kTapCount = 16;
+const float kGoldenAngle = 2.39996323;
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -32,14 +35,13 @@ void main()
     vec3 u = normalize(cross(helper, d));
     vec3 v = cross(d, u);
 
-    // Centre tap plus a ring of taps at 0.5 and 1.0 of the radius, golden-angle spaced.
-    vec3 sum = texture2D(diffuseMap, latitudeLongitude(d)).rgb;
+    vec3 sum = vec3(0.0);
     for (int i = 0; i < kTapCount; ++i) {
-        float angle = float(i) * 2.39996323;
-        float radius = ndist * (i < kTapCount / 2 ? 0.5 : 1.0);
+        float angle = float(i) * kGoldenAngle;
+        float radius = 0.5 * ndist * sqrt((float(i) + 0.5) / float(kTapCount));
         vec3 tap = normalize(d + radius * (cos(angle) * u + sin(angle) * v));
         sum += texture2D(diffuseMap, latitudeLongitude(tap)).rgb;
     }
-    vec3 radiance = sum / float(kTapCount + 1);
+    vec3 radiance = sum / float(kTapCount);
     gl_FragColor = vec4(max(radiance, vec3(0.0)), 1.0);
 }

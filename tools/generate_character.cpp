@@ -91,13 +91,14 @@ struct MaterialDefinition {
     float red, green, blue, alpha, secondAlpha;
 };
 
-// Skin and cloth are matte (alpha 0.5, second alpha 0); the shoes are
-// polished leather (alpha 1, second alpha 0.5).
+// The renderer reads alpha as the mirror weight above one half (0.5 and below
+// reflect nothing, 1 is a mirror) and the second alpha as glossiness: skin
+// with a slight sheen, matte cloth, and polished leather shoes.
 const MaterialDefinition kMaterials[kMaterialCount] = {
-    {"skin", 0.86f, 0.66f, 0.54f, 0.5f, 0.0f},
+    {"skin", 0.86f, 0.66f, 0.54f, 0.5f, 0.25f},
     {"shirt", 0.18f, 0.42f, 0.66f, 0.5f, 0.0f},
-    {"trousers", 0.24f, 0.24f, 0.28f, 0.5f, 0.0f},
-    {"shoes", 0.30f, 0.17f, 0.09f, 1.0f, 0.5f},
+    {"trousers", 0.24f, 0.24f, 0.28f, 0.5f, 0.1f},
+    {"shoes", 0.30f, 0.17f, 0.09f, 0.6f, 0.8f},
 };
 
 struct Influence {

@@ -95,6 +95,7 @@ public:
     explicit FrameLoop(const CommandLineOptions& options) : options_(options), started_(Clock::now()) {}
 
     void run(AppWindow& window) {
+        framesInWindow_ = 0;
         for (;;) {
             WindowMessage message;
             if (peekMessage(window.native, message)) {
@@ -135,6 +136,9 @@ private:
             takeScreenshot(window, false);
         }
         swapNativeWindow(window.native);
+        if (++framesInWindow_ == 1) {
+            trace("first frame shown");
+        }
         if (options_.benchmark) {
             const Clock::time_point now = Clock::now();
             if (framesDrawn_ == 1) {
@@ -163,6 +167,7 @@ private:
     Clock::time_point started_;
     Clock::time_point lastSwap_;
     int framesDrawn_ = 0;
+    int framesInWindow_ = 0;
     bool screenshotTaken_ = false;
 };
 

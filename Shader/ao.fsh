@@ -37,15 +37,22 @@ const float kDirectionWeight = 1.0 / 100.0;
 const float kBackground = 0.4;
 const float kNormalOffset = 0.03;
 const float kDepthBias = 0.0015;
+const float kSlopeBias = 0.0006;
+const float kMaxSlope = 20.0;
 
-float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position)
+// cosine: of the angle between the surface normal and the light.
+float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
 {
     vec4 coordinate = toShadowMap * vec4(position, 1.0);
     coordinate.xyz /= coordinate.w;
     if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
         return 1.0;
     }
-    coordinate.z -= kDepthBias;
+    // A shadow-map texel covers more of a surface the more grazing the light:
+    // the bias grows with the slope, so lights near the horizon do not shadow
+    // the very surface they light.
+    float c = clamp(cosine, 0.05, 1.0);
+    coordinate.z -= kDepthBias + kSlopeBias * min(sqrt(1.0 - c * c) / c, kMaxSlope);
     return shadow2D(map, coordinate.xyz).r;
 }
 
@@ -67,9 +74,9 @@ void main()
 
     // Empty regions (black, pointing straight down) are no sky direction.
     float seen = 0.0;
-    seen += sees(n, lDir0.xyz, lColor0.rgb) * lit(shaMap0, gl_TextureMatrix[4], p + lDir0.xyz * kNormalOffset);
-    seen += sees(n, lDir1.xyz, lColor1.rgb) * lit(shaMap1, gl_TextureMatrix[5], p + lDir1.xyz * kNormalOffset);
-    seen += sees(n, lDir2.xyz, lColor2.rgb) * lit(shaMap2, gl_TextureMatrix[6], p + lDir2.xyz * kNormalOffset);
-    seen += sees(n, lDir3.xyz, lColor3.rgb) * lit(shaMap3, gl_TextureMatrix[7], p + lDir3.xyz * kNormalOffset);
+    seen += sees(n, lDir0.xyz, lColor0.rgb) * lit(shaMap0, gl_TextureMatrix[4], p + lDir0.xyz * kNormalOffset, dot(n, lDir0.xyz));
+    seen += sees(n, lDir1.xyz, lColor1.rgb) * lit(shaMap1, gl_TextureMatrix[5], p + lDir1.xyz * kNormalOffset, dot(n, lDir1.xyz));
+    seen += sees(n, lDir2.xyz, lColor2.rgb) * lit(shaMap2, gl_TextureMatrix[6], p + lDir2.xyz * kNormalOffset, dot(n, lDir2.xyz));
+    seen += sees(n, lDir3.xyz, lColor3.rgb) * lit(shaMap3, gl_TextureMatrix[7], p + lDir3.xyz * kNormalOffset, dot(n, lDir3.xyz));
     gl_FragColor = vec4(vec3(seen * kDirectionWeight), kGroupShare);
 }

@@ -53,6 +53,8 @@ const float kGlossExponent = 80.0;
 // about one shadow-map texel (11 units over 512 texels), against self-shadowing.
 const float kNormalOffset = 0.03;
 const float kDepthBias = 0.0015;
+const float kSlopeBias = 0.0006;
+const float kMaxSlope = 20.0;
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -73,7 +75,8 @@ vec3 chromaticity(vec3 c)
     return l > 1e-8 ? c / l : vec3(0.0);
 }
 
-float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position)
+// cosine: of the angle between the surface normal and the light.
+float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
 {
     vec4 coordinate = toShadowMap * vec4(position, 1.0);
     coordinate.xyz /= coordinate.w;
@@ -81,7 +84,11 @@ float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position)
     if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
         return 1.0;
     }
-    coordinate.z -= kDepthBias;
+    // A shadow-map texel covers more of a surface the more grazing the light:
+    // the bias grows with the slope, so lights near the horizon do not shadow
+    // the very surface they light.
+    float c = clamp(cosine, 0.05, 1.0);
+    coordinate.z -= kDepthBias + kSlopeBias * min(sqrt(1.0 - c * c) / c, kMaxSlope);
     return shadow2D(map, coordinate.xyz).r;
 }
 
@@ -112,10 +119,10 @@ void main()
 
     vec3 offsetPoint = p + n * kNormalOffset;
     float visibility[4];
-    visibility[0] = lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset);
-    visibility[1] = lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset);
-    visibility[2] = lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset);
-    visibility[3] = lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset);
+    visibility[0] = lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset, dot(n, directions[0]));
+    visibility[1] = lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset, dot(n, directions[1]));
+    visibility[2] = lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset, dot(n, directions[2]));
+    visibility[3] = lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, dot(n, directions[3]));
 
     if (ground) {
         float open = 0.0;

@@ -1,0 +1,162 @@
+// SceneFixture: initialises the real scene once per suite in a scratch run directory, with a fake cursor and clock.
+#include "scene_fixture.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "app/app_config.h"
+#include "app/keyboard_controls.h"
+#include "app/scene_state.h"
+#include "camera/camera.h"
+#include "environment/environment_lights.h"
+#include "frame/draw_frame.h"
+#include "frame/scene_lifecycle.h"
+#include "frame/scene_resources.h"
+#include "frame/scene_targets.h"
+#include "gpu/logger.h"
+#include "gpu/render_targets.h"
+#include "platform/native_window.h"
+#include "support/gl_test_context.h"
+#include "support/recording_platform.h"
+#include "support/scratch_directory.h"
+
+namespace fs = std::filesystem;
+
+KeyState SceneFixture::keys;
+std::string SceneFixture::startupLog;
+std::unique_ptr<ScratchDirectory> SceneFixture::directory;
+std::unique_ptr<RecordingPlatform> SceneFixture::fakePlatform;
+NativeWindow* SceneFixture::window = nullptr;
+AppWindow SceneFixture::appWindow;
+bool SceneFixture::ready = false;
+
+void SceneFixture::SetUpTestSuite() {
+    if (!testDisplayAvailable()) {
+        return;
+    }
+    directory = std::make_unique<ScratchDirectory>();
+    for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "Log.txt" && name != "config.cfg" && name != "lumivor") {
+            fs::create_symlink(entry.path(), fs::path(directory->path()) / name);
+        }
+    }
+    std::istringstream config("320 240 1");
+    AppConfig::instance().load(config);
+    // The cursor stays at the mouse-look centre, so the camera only moves when a test moves it.
+    fakePlatform = std::make_unique<RecordingPlatform>();
+    setPlatformServices(fakePlatform.get());
+    if (!startVideo()) {
+        return;
+    }
+    window = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
+    if (window == nullptr) {
+        return;
+    }
+    keys.clear();
+    appWindow.keys = &keys;
+    appWindow.native = window;
+    appWindow.width = kWidth;
+    appWindow.height = kHeight;
+    appWindow.isVisible = 1;
+    Logger::resetFirstWriteForTesting();
+    ready = initialiseScene(appWindow, keys);
+    startupLog = logText();
+}
+
+void SceneFixture::TearDownTestSuite() {
+    if (ready) {
+        shutdownScene();
+    }
+    if (window != nullptr) {
+        destroyNativeWindow(window);
+        window = nullptr;
+        stopVideo();
+    }
+    setPlatformServices(nullptr);
+    fakePlatform.reset();
+    directory.reset();
+    AppConfig::instance().reset();
+    ready = false;
+}
+
+void SceneFixture::SetUp() {
+    if (!ready) {
+        GTEST_SKIP() << "no display or no scene: gl tests run under Xvfb (scripts/test.sh)";
+    }
+    keys.clear();
+    SceneState& state = sceneState();
+    state.exposure = 1.0f;
+    state.lightingProgram = 1;
+    state.spherePosition = Vector3(3.5f, 0.45f, -3.0f);
+    state.showHelp = true;
+    setSupersampling(1);
+    environmentLights().selectEnvironment(0);
+    camera().place(0.0f, 3.0f, 8.0f, 0.0f, 3.0f, 7.0f, 0.0f, 1.0f, 0.0f);
+}
+
+void SceneFixture::frame(std::uint32_t milliseconds) {
+    fakePlatform->tickCount += milliseconds;
+    updateScene(milliseconds);
+    drawFrame();
+}
+
+void SceneFixture::setSupersampling(int factor) {
+    if (sceneState().supersampling != factor) {
+        sceneState().supersampling = factor;
+        rebuildRenderTargets();
+    }
+}
+
+std::string SceneFixture::logText() { return readWholeFile("Log.txt"); }
+
+std::vector<unsigned char> SceneFixture::windowPixels() {
+    std::vector<unsigned char> pixels(kWidth * kHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+std::vector<float> SceneFixture::targetPixels(int target, int& width, int& height) {
+    const GLuint texture = sceneResources().renderTargets->getTexture(target);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
+
+bool SceneFixture::project(const Vector3& world, int& x, int& y) {
+    GLdouble projection[16];
+    GLdouble modelView[16];
+    const GLint viewport[4] = {0, 0, kWidth, kHeight};
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(65.0, static_cast<double>(kWidth) / kHeight, 0.01, 1000.0);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    camera().applyLookAt();
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glPopMatrix();
+    GLdouble wx = 0, wy = 0, wz = 0;
+    if (gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
+        return false;
+    }
+    x = static_cast<int>(wx);
+    y = static_cast<int>(wy);
+    return wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+}
+
+double luminance(const unsigned char* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }
+double luminance(const float* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }

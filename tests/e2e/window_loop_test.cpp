@@ -10,8 +10,10 @@
 
 namespace {
 
-constexpr int kStartMilliseconds = 20000;
-constexpr int kExitMilliseconds = 20000;
+// Start-up converts three HDR maps and a frame renders 64 shadow maps in
+// software: generous limits keep a loaded machine from failing a healthy run.
+constexpr int kStartMilliseconds = 90000;
+constexpr int kExitMilliseconds = 90000;
 
 class WindowLoopTest : public ::testing::Test {
 protected:
@@ -138,14 +140,15 @@ TEST_F(WindowLoopTest, MinimisingStopsTheFramesAndRestoringResumesThem) {
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(run.waitForStandardError("first frame shown", 1, kStartMilliseconds));
     // A visible window renders without pause and keeps a core busy; a
-    // minimised one waits for messages.
-    EXPECT_GT(ticksDuring(run.pid(), 1000), 20);
+    // minimised one waits for messages. The frame in flight when the window
+    // is minimised finishes first, so the quiet time is measured after it.
+    EXPECT_GT(ticksDuring(run.pid(), 2000), 60);
     runCommand("xdotool windowminimize --sync " + window);
-    sleepMilliseconds(200);
-    EXPECT_LT(ticksDuring(run.pid(), 1000), 10);
+    sleepMilliseconds(3000);
+    EXPECT_LT(ticksDuring(run.pid(), 2000), 20);
     runCommand("xdotool windowactivate --sync " + window + " 2>/dev/null");
-    sleepMilliseconds(200);
-    EXPECT_GT(ticksDuring(run.pid(), 1000), 20);
+    sleepMilliseconds(500);
+    EXPECT_GT(ticksDuring(run.pid(), 2000), 60);
     run.sendSignal(SIGTERM);
     int status = -1;
     ASSERT_TRUE(run.waitForExit(kExitMilliseconds, status));

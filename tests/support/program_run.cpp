@@ -33,7 +33,13 @@ void pressKeys(const std::string& window, const std::string& keys) {
 }
 
 void holdKeys(const std::string& window, const std::string& keys, bool down) {
-    runCommand("xdotool windowactivate --sync " + window + (down ? " keydown " : " keyup ") + keys + " 2>/dev/null");
+    if (down) {
+        runCommand("xdotool windowactivate --sync " + window + " keydown " + keys + " 2>/dev/null");
+    } else {
+        // Released without the window: it may be gone already (Escape), and a
+        // key left down in the X server would reach the next program's window.
+        runCommand("xdotool keyup " + keys + " 2>/dev/null");
+    }
 }
 
 std::string runCommand(const std::string& command) {

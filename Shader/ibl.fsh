@@ -20,7 +20,8 @@
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
 // ground seen along the view ray), darkened by the share of the lights' cosine-
-// weighted light that the scene blocks. Its quads add a sixteenth of alpha each,
+// weighted light that the scene blocks; where the environment has next to no
+// ground (nearly black), a grey floor lit by the same lights shows instead. Its quads add a sixteenth of alpha each,
 // which tells the combine step that the pixel already carries the environment.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
@@ -49,6 +50,12 @@ const float PI = 3.14159265;
 const float kLightIrradiance = 0.07;
 const float kGroupShare = 1.0 / 16.0;
 const float kGlossExponent = 80.0;
+const float kFloorAlbedo = 0.45;
+const float kFloorFadeStart = 4.5;
+const float kFloorFadeEnd = 7.5;
+// Ground radiance below which the environment counts as having no ground.
+const float kDarkGroundStart = 0.01;
+const float kDarkGroundEnd = 0.04;
 // Shadow lookups move the point along its normal and toward the light, by
 // about one shadow-map texel (11 units over 512 texels), against self-shadowing.
 const float kNormalOffset = 0.03;
@@ -127,14 +134,23 @@ void main()
     if (ground) {
         float open = 0.0;
         float total = 0.0;
+        vec3 floorLight = vec3(0.0);
         for (int k = 0; k < 4; ++k) {
             float cosine = max(dot(n, directions[k]), 0.0) * step(1e-8, luminance(colours[k]));
             open += cosine * visibility[k];
             total += cosine;
+            floorLight += chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
         }
         float share = total > 0.0 ? open / total : 1.0;
         vec3 sky = texture2DRect(background, at).rgb;
-        gl_FragColor = vec4(sky * share * kGroupShare, kGroupShare);
+        vec3 caught = sky * share * kGroupShare;
+        // Where the environment has next to no ground of its own (a studio's
+        // black floor), a grey floor lit by the same lights takes its place,
+        // fading out toward the quad's edges so it ends softly in the scene.
+        float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
+        float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, luminance(sky));
+        vec3 litFloor = floorLight * (kFloorAlbedo / PI) * fade * missingGround;
+        gl_FragColor = vec4(caught + litFloor, kGroupShare);
         return;
     }
 

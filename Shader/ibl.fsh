@@ -124,12 +124,17 @@ void main()
     colours[2] = lColor2.rgb;
     colours[3] = lColor3.rgb;
 
+    // Lights behind the surface need no shadow lookup.
     vec3 offsetPoint = p + n * kNormalOffset;
     float visibility[4];
-    visibility[0] = lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset, dot(n, directions[0]));
-    visibility[1] = lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset, dot(n, directions[1]));
-    visibility[2] = lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset, dot(n, directions[2]));
-    visibility[3] = lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, dot(n, directions[3]));
+    float c0 = dot(n, directions[0]);
+    float c1 = dot(n, directions[1]);
+    float c2 = dot(n, directions[2]);
+    float c3 = dot(n, directions[3]);
+    visibility[0] = c0 > 0.0 ? lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset, c0) : 0.0;
+    visibility[1] = c1 > 0.0 ? lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset, c1) : 0.0;
+    visibility[2] = c2 > 0.0 ? lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset, c2) : 0.0;
+    visibility[3] = c3 > 0.0 ? lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, c3) : 0.0;
 
     if (ground) {
         float open = 0.0;
@@ -176,11 +181,12 @@ void main()
 
     // The mirror part reflects the environment; the glossy part adds a
     // Fresnel-weighted reflection beside its highlights.
-    vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
     float reflection = mirror + glossy * fresnel * 0.5;
     vec3 base = albedo.rgb * (1.0 - mirror) / PI;
-
-    vec3 colour = base * diffuse + specular * specularWeight
-                + reflected * reflection * albedo.rgb * kGroupShare;
+    vec3 colour = base * diffuse + specular * specularWeight;
+    if (reflection > 0.0) {
+        vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
+        colour += reflected * reflection * albedo.rgb * kGroupShare;
+    }
     gl_FragColor = vec4(max(colour, vec3(0.0)), 0.0);
 }

@@ -215,6 +215,51 @@ TEST_F(SceneFrameTest, ShadowsDarkenTheGroundUnderTheCharacterAndTheSpheres) {
     }
 }
 
+TEST_F(SceneFrameTest, MovingTheSphereMovesItsShadowInTheSameFrame) {
+    environmentLights().selectEnvironment(1);  // the low sun casts long, dark shadows
+    // The shadow share of ground points in a ring around a place, or -1 where
+    // the point is not open ground in view.
+    auto sharesAround = [](const Vector3& centre) {
+        int width = 0, height = 0;
+        const std::vector<float> lit = targetPixels(kLitImageTarget, width, height);
+        const std::vector<float> sky = targetPixels(kSkyTarget, width, height);
+        const std::vector<float> position = targetPixels(kPositionTarget, width, height);
+        std::vector<double> shares;
+        for (float radius : {0.55f, 0.8f, 1.1f}) {
+            for (int step = 0; step < 24; ++step) {
+                const float angle = static_cast<float>(step) * 6.2831853f / 24.0f;
+                int x = 0, y = 0;
+                double share = -1.0;
+                if (project(centre + Vector3(radius * std::cos(angle), 0, radius * std::sin(angle)), x, y)) {
+                    const int at = (y * width + x) * 4;
+                    if (position[at + 3] == 0.0f && luminance(&sky[at]) > 1e-4) {
+                        share = luminance(&lit[at]) / luminance(&sky[at]);
+                    }
+                }
+                shares.push_back(share);
+            }
+        }
+        return shares;
+    };
+    // The largest drop in light from the first list to the second, over points open in both.
+    auto largestDrop = [](const std::vector<double>& first, const std::vector<double>& second) {
+        double drop = 0.0;
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            if (first[i] >= 0.0 && second[i] >= 0.0) drop = std::max(drop, first[i] - second[i]);
+        }
+        return drop;
+    };
+    const Vector3 oldPlace(3.5f, 0.0f, -3.0f);
+    const Vector3 newPlace(-1.5f, 0.0f, 2.0f);
+    frame();
+    const std::vector<double> oldPlaceBefore = sharesAround(oldPlace);
+    const std::vector<double> newPlaceBefore = sharesAround(newPlace);
+    sceneState().spherePosition = Vector3(newPlace.x, 0.45f, newPlace.z);
+    frame();
+    EXPECT_GT(largestDrop(sharesAround(oldPlace), oldPlaceBefore), 0.3) << "the old place gets its light back";
+    EXPECT_GT(largestDrop(newPlaceBefore, sharesAround(newPlace)), 0.3) << "the shadow follows the sphere";
+}
+
 TEST_F(SceneFrameTest, TheBrightestCourtyardLightLiesWhereTheSkyDrawsItsBrightestPart) {
     const EnvironmentLights& lights = environmentLights();
     int brightest = 0;

@@ -7,10 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include "platform/platform_services.h"
+#include "gpu/gl_entry_points.h"
 
 namespace {
 
@@ -20,12 +19,11 @@ const char* const kPassNames[kPassCount] = {"shadow maps", "geometry", "lighting
 
 struct TimerQueries {
     PFNGLGENQUERIESPROC genQueries = nullptr;
-    PFNGLDELETEQUERIESPROC deleteQueries = nullptr;
     PFNGLBEGINQUERYPROC beginQuery = nullptr;
     PFNGLENDQUERYPROC endQuery = nullptr;
     PFNGLGETQUERYOBJECTUI64VPROC getResult = nullptr;
     bool available() const {
-        return genQueries && deleteQueries && beginQuery && endQuery && getResult;
+        return genQueries && beginQuery && endQuery && getResult;
     }
 };
 
@@ -47,23 +45,16 @@ double median(std::vector<double> samples) {
     return samples.size() % 2 == 1 ? samples[middle] : 0.5 * (samples[middle - 1] + samples[middle]);
 }
 
-template <typename Function>
-void lookUp(Function& pointer, const char* name) {
-    pointer = reinterpret_cast<Function>(platform().glProcAddress(name));
-}
-
 }  // namespace
 
 void enablePassTiming() {
     enabled = true;
-    const char* extensions = platform().glExtensions();
-    useQueries = extensions != nullptr && std::strstr(extensions, "GL_ARB_timer_query") != nullptr;
+    useQueries = extensionListed("GL_ARB_timer_query");
     if (useQueries) {
-        lookUp(queries.genQueries, "glGenQueries");
-        lookUp(queries.deleteQueries, "glDeleteQueries");
-        lookUp(queries.beginQuery, "glBeginQuery");
-        lookUp(queries.endQuery, "glEndQuery");
-        lookUp(queries.getResult, "glGetQueryObjectui64v");
+        lookUpEntryPoint(queries.genQueries, "glGenQueries");
+        lookUpEntryPoint(queries.beginQuery, "glBeginQuery");
+        lookUpEntryPoint(queries.endQuery, "glEndQuery");
+        lookUpEntryPoint(queries.getResult, "glGetQueryObjectui64v");
         useQueries = queries.available();
     }
     query = 0;
@@ -77,7 +68,9 @@ void beginPass(FramePass) {
     }
     if (useQueries) {
         if (query == 0) {
-            queries.genQueries(1, &query);  // one query per context; the loop re-enables after a re-creation
+            // One query per context, which goes with it; the loop enables timing
+            // again after a re-creation.
+            queries.genQueries(1, &query);
         }
         queries.beginQuery(GL_TIME_ELAPSED, query);
     } else {

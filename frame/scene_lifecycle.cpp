@@ -15,6 +15,7 @@
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
+#include "gpu/gl_entry_points.h"
 #include "gpu/glsl_manager.h"
 #include "gpu/overlay_font.h"
 #include "gpu/render_targets.h"
@@ -58,8 +59,7 @@ bool initialiseScene(AppWindow& window, KeyState& keys) {
     createOverlayFont(kOverlayCharacterHeight);
     resources.window = &window;
     resources.keys = &keys;
-    resources.activeTexture =
-        reinterpret_cast<PFNGLACTIVETEXTUREPROC>(platform().glProcAddress("glActiveTexture"));
+    lookUpEntryPoint(resources.activeTexture, "glActiveTexture");
     state.renderWidth = config.getWidth();
     state.renderHeight = config.getHeight();
     state.supersampling = config.getSupersampling();

@@ -14,7 +14,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 screenshot="$build_dir/screenshot.png"
-frames="${LUMIVOR_FRAMES:-60}"
+frames="${LUMIVOR_FRAMES:-20}"
 echo "run: no display found; running $frames frames under Xvfb"
 xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
   ./lumivor --windowed --no-dialogs --frames "$frames" --screenshot "$screenshot" "$@"

@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Mesa hands out names above the highest one in use, so two start-ups of
-// about 200 objects each stay far below this bound.
+// A start-up makes at most about a hundred names of one kind; the bound holds
+// a few cycles' worth even if the driver never reuses a deleted name.
 constexpr GLuint kHighestNameChecked = 4096;
 constexpr int kColourTargets = 11;  // indices 0 to 10
 constexpr int kShadowTargets = 64;  // one per light

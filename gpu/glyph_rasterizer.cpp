@@ -77,6 +77,24 @@ bool pixelSet(const FT_Bitmap& bitmap, int x, int row) {
     return line[x] >= kGrayThreshold;
 }
 
+// fontconfig is needed only to find the face file: its configuration and
+// caches go as soon as the match is done, as FreeType's face holds the font.
+class FontconfigSession {
+public:
+    FontconfigSession() : ready_(FcInit() == FcTrue) {}
+    ~FontconfigSession() {
+        if (ready_) {
+            FcFini();
+        }
+    }
+    FontconfigSession(const FontconfigSession&) = delete;
+    FontconfigSession& operator=(const FontconfigSession&) = delete;
+    bool ready() const { return ready_; }
+
+private:
+    bool ready_;
+};
+
 }  // namespace
 
 struct GlyphRasterizer::FreeTypeFace {
@@ -94,7 +112,8 @@ struct GlyphRasterizer::FreeTypeFace {
 };
 
 GlyphRasterizer::GlyphRasterizer(const std::vector<std::string>& families, int height) {
-    if (families.empty() || !FcInit()) {
+    const FontconfigSession fontconfig;
+    if (families.empty() || !fontconfig.ready()) {
         return;
     }
     auto freeType = std::make_unique<FreeTypeFace>();

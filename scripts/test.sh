@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One command from a fresh clone to every test passing: installs what is missing, builds,
-# and runs the unit, gl and e2e tests inside a private Xvfb display.
+# and runs the unit, gl and e2e tests inside a private Xvfb display, then again with sanitizers.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${LUMIVOR_BUILD_DIR:-$root/build}"
@@ -10,3 +10,4 @@ LUMIVOR_BUILD_DIR="$build_dir" bash "$root/scripts/build.sh"
 
 cd "$build_dir"
 bash "$root/scripts/with-display.sh" ctest --output-on-failure -j 2 "$@"
+bash "$root/scripts/test-sanitize.sh"

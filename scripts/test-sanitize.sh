@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds Lumivor with AddressSanitizer, UndefinedBehaviorSanitizer and leak detection into
+# build-sanitize/ and runs the unit and gl tests and the program's life-cycle runs under it.
+# Any sanitizer report ends the process that made it with a failure status, so it fails here.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${LUMIVOR_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DLUMIVOR_SANITIZE=ON -DLUMIVOR_BUILD_BENCHMARKS=OFF
+cmake --build "$build_dir" -j "$jobs"
+
+cd "$build_dir"
+# The frame picture checks draw over a hundred full frames and run in the
+# normal build; here the life-cycle runs take every pass through the sanitizers.
+bash "$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -j 2 -L 'unit|gl' -E '^gl_frame$'
+bash "$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -R '^LifecycleRunTest\.'

@@ -8,11 +8,10 @@
 namespace {
 
 constexpr int kChannels = 3;
+constexpr size_t kMaxMemoryFileBytes = 0xFFFFFFFFu;
 
-}  // namespace
-
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
-    FIBITMAP* loaded = FreeImage_Load(FIF_HDR, fileName, 0);
+// Stretches what the HDR reader delivered to width x height and unloads it.
+FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height) {
     if (loaded == nullptr) {
         return nullptr;
     }
@@ -24,6 +23,26 @@ FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int heig
         return nullptr;
     }
     return rescaled;
+}
+
+}  // namespace
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
+    return rescaleLoadedImage(FreeImage_Load(FIF_HDR, fileName, 0), width, height);
+}
+
+FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height) {
+    if (size > kMaxMemoryFileBytes) {
+        return nullptr;  // the memory handle counts bytes in 32 bits
+    }
+    // FreeImage only reads through the memory handle; the cast drops a const it never needed.
+    FIMEMORY* memory = FreeImage_OpenMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size));
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    FIBITMAP* loaded = FreeImage_LoadFromMemory(FIF_HDR, memory, 0);
+    FreeImage_CloseMemory(memory);
+    return rescaleLoadedImage(loaded, width, height);
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {

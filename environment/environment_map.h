@@ -5,11 +5,16 @@
 
 #include <FreeImage.h>
 
+#include <cstddef>
+
 // Reads fileName as Radiance HDR (whatever its name or content suggests) and
 // stretches it to width x height with the B-spline filter, also when it
 // already has that size. Null when the file is missing or unreadable. The
 // caller unloads the result with FreeImage_Unload.
 FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height);
+
+// The same for a Radiance HDR file held in memory (bytes .. bytes + size).
+FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height);
 
 // Copies an RGB float image into a packed buffer of width x height x 3
 // floats, bottom row first as FreeImage holds it.

@@ -157,7 +157,7 @@ std::vector<std::pair<std::string, Bytes>> bitmapSeeds() {
         seed.bitCount = 8;
         seed.compression = kRle8;
         seed.palette = palette(256);
-        seed.pixels = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 2, 9, 0, 0, 5, 4, 0, 1};
+        seed.pixels = {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 2, 9, 0, 2, 1, 1, 2, 4, 0, 1};
         seeds.emplace_back("rle8.bmp", bitmapBytes(seed));
         seed.bitCount = 4;
         seed.compression = kRle4;

@@ -42,7 +42,7 @@ for target in "${targets[@]}"; do
   status=0
   "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout="$input_timeout_seconds" -detect_leaks=1 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" "${dictionary[@]}" "$corpus" >"$log" 2>&1 || status=$?
-  grep -E '^#[0-9]+ +DONE|^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed "s/^/fuzz: $target: /" || true
+  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed "s/^/fuzz: $target: /" || true
   if [ "$status" -ne 0 ]; then
     echo "fuzz: $target FAILED (exit $status); the end of its log:"
     tail -n 60 "$log"

@@ -7,9 +7,6 @@
 namespace {
 
 constexpr std::size_t kBytesPerPixel = 3;
-// Larger images are refused as out of memory before anything is allocated:
-// a few bytes of run-length data can announce any size.
-constexpr std::uint64_t kMaxImageBytes = std::uint64_t{1} << 30;
 constexpr std::uint32_t kRed555Mask = 0x7C00;
 constexpr std::uint32_t kGreen555Mask = 0x03E0;
 constexpr std::uint32_t kBlue555Mask = 0x001F;
@@ -233,7 +230,7 @@ DibError convertRunLength(const DibDescription& description, const unsigned char
 }  // namespace
 
 DibError convertDibPixels(const DibDescription& description, const unsigned char* pixels, std::size_t available,
-                          RGBImage& image) {
+                          RGBImage& image, std::uint64_t maxImageBytes) {
     if (description.width <= 0 || description.height == 0 || !isSupportedLayout(description)) {
         return DibError::ConversionError;
     }
@@ -244,7 +241,7 @@ DibError convertDibPixels(const DibDescription& description, const unsigned char
         return DibError::ConversionError;
     }
     const std::uint64_t bytes = static_cast<std::uint64_t>(description.width) * rows * kBytesPerPixel;
-    if (bytes > kMaxImageBytes) {
+    if (bytes > maxImageBytes) {
         return DibError::OutOfMemory;
     }
     image.width = description.width;

@@ -28,8 +28,13 @@ struct DibDescription {
     std::uint32_t blueMask = 0;
 };
 
+// Larger pictures are refused as out of memory before anything is allocated:
+// a few bytes of run-length data can announce any size.
+constexpr std::uint64_t kDibMaxImageBytes = std::uint64_t{1} << 30;
+
 // Converts the pixel data (pixels .. pixels + available) into image, rows
 // bottom first whatever the stored order. Never reads outside the given
-// bytes: data shorter than the layout needs is a ConversionError.
+// bytes: data shorter than the layout needs is a ConversionError. A picture
+// of more than maxImageBytes RGB bytes is OutOfMemory.
 DibError convertDibPixels(const DibDescription& description, const unsigned char* pixels, std::size_t available,
-                          RGBImage& image);
+                          RGBImage& image, std::uint64_t maxImageBytes = kDibMaxImageBytes);

@@ -41,7 +41,7 @@ DibDecodeResult failure(DibError error) {
 
 }  // namespace
 
-DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length) {
+DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length, std::uint64_t maxImageBytes) {
     const bool hasFileHeader = length >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
     const std::size_t headerStart = hasFileHeader ? kFileHeaderSize : 0;
     if (length < headerStart + sizeof(std::uint32_t)) {
@@ -103,7 +103,8 @@ DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length) {
 
     DibDecodeResult result;
     result.image = std::make_unique<RGBImage>();
-    result.error = convertDibPixels(description, bytes + pixelStart, length - pixelStart, *result.image);
+    result.error = convertDibPixels(description, bytes + pixelStart, length - pixelStart, *result.image,
+                                    maxImageBytes);
     if (result.error != DibError::None) {
         result.image.reset();
     }

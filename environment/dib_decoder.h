@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "environment/dib_converter.h"
@@ -14,5 +15,7 @@ struct DibDecodeResult {
 
 // Decodes a "BM" file or a bare bitmap (header, colour table, pixels) from
 // bytes .. bytes + length. Only 12-byte core and 40-byte info headers are
-// known; nothing outside the buffer is read.
-DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length);
+// known; nothing outside the buffer is read. Pictures of more than
+// maxImageBytes RGB bytes are refused as OutOfMemory.
+DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length,
+                          std::uint64_t maxImageBytes = kDibMaxImageBytes);

@@ -3,16 +3,17 @@
 
 #include <GL/glext.h>
 
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr int kChannels = 3;
+constexpr size_t kMaxMemoryFileBytes = 0xFFFFFFFFu;
 
-}  // namespace
-
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
-    FIBITMAP* loaded = FreeImage_Load(FIF_HDR, fileName, 0);
+// Stretches what the HDR reader delivered to width x height and unloads it.
+FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height) {
     if (loaded == nullptr) {
         return nullptr;
     }
@@ -24,6 +25,44 @@ FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int heig
         return nullptr;
     }
     return rescaled;
+}
+
+// The file's first bytes, enough for any header hdrHeaderAcceptable takes.
+std::vector<unsigned char> readHeaderBytes(const char* fileName) {
+    std::vector<unsigned char> bytes(kMaxHdrHeaderBytes);
+    std::FILE* file = fileName != nullptr ? std::fopen(fileName, "rb") : nullptr;
+    if (file == nullptr) {
+        return {};
+    }
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    return bytes;
+}
+
+}  // namespace
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
+    const std::vector<unsigned char> header = readHeaderBytes(fileName);
+    if (!hdrHeaderAcceptable(header.data(), header.size())) {
+        return nullptr;
+    }
+    return rescaleLoadedImage(FreeImage_Load(FIF_HDR, fileName, 0), width, height);
+}
+
+FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
+                                                 std::uint64_t maxPixels) {
+    // The memory handle counts bytes in 32 bits.
+    if (size > kMaxMemoryFileBytes || !hdrHeaderAcceptable(bytes, size, maxPixels)) {
+        return nullptr;
+    }
+    // FreeImage only reads through the memory handle; the cast drops a const it never needed.
+    FIMEMORY* memory = FreeImage_OpenMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size));
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    FIBITMAP* loaded = FreeImage_LoadFromMemory(FIF_HDR, memory, 0);
+    FreeImage_CloseMemory(memory);
+    return rescaleLoadedImage(loaded, width, height);
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {

@@ -11,3 +11,8 @@ LUMIVOR_BUILD_DIR="$build_dir" bash "$root/scripts/build.sh"
 cd "$build_dir"
 bash "$root/scripts/with-display.sh" ctest --output-on-failure -j 2 "$@"
 bash "$root/scripts/test-sanitize.sh"
+
+# Fuzzing: every reader of outside input for 30 seconds in CI, or as long as LUMIVOR_FUZZ_SECONDS asks.
+if [ -n "${LUMIVOR_FUZZ_SECONDS:-}" ] || [ -n "${CI:-}" ]; then
+  bash "$root/scripts/fuzz.sh" "${LUMIVOR_FUZZ_SECONDS:-30}"
+fi

@@ -152,6 +152,9 @@ std::vector<MalformedCase> malformedCases() {
     cases.push_back({"word for a count", "1\nm 1 1 1 1 1\nmany", "expected the mesh count (an integer) at token 8"});
     cases.push_back({"hexadecimal real", "1\nm 0x1p3 1 1 1 1\n0\n85 0 0\n", "a material's red"});
     cases.push_back({"count beyond 32 bits", "99999999999", "out of range"});
+    // Bytes of another file type are quoted as text a message box can show.
+    cases.push_back({"binary bytes", std::string("\x89PNG\r\n\x1a\n\0\x7f", 10),
+                     "found \"\\x89PNG\""});
 
     ModelText text = singleTriangleModel();
     text.meshes[0].vertexCount = "-2";

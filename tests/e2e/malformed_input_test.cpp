@@ -232,7 +232,8 @@ void expectShaderSlotsFailed(const std::string& log, const std::vector<ShaderFil
         const bool vertex = std::string(file.path).find(".vsh") != std::string::npos;
         for (const int slot : file.slots) {
             const std::string id = std::to_string(slot) + ": ";
-            const int compileErrors = countOccurrences(log, (vertex ? "VS Compiling Error! ID: " : "PS Compiling Error! ID: ") + id);
+            const std::string compilePrefix = vertex ? "VS Compiling Error! ID: " : "PS Compiling Error! ID: ";
+            const int compileErrors = countOccurrences(log, compilePrefix + id);
             const int linkErrors = countOccurrences(log, "Shader Linker Error! ID: " + id);
             EXPECT_EQ(compileErrors + linkErrors, 1) << file.path << ", slot " << slot << "\n" << log;
             EXPECT_EQ(countOccurrences(log, "Shader Validation ID: " + id), 0) << file.path << ", slot " << slot;

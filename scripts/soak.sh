@@ -88,12 +88,13 @@ toggle() {
 # Warm-up: every key once and a toggle there and back, so that the driver has
 # compiled each program variant and every code path has run once before the
 # memory baseline is read.
-for key in "${keys[@]}"; do hold_key "$key"; done
+# The keys come after the toggles: a fresh window starts below its working level.
 for _ in 1 2; do
   shown="$(grep -c "first frame shown" "$run_dir/stderr.txt" || true)"
   toggle
   until [ "$(grep -c "first frame shown" "$run_dir/stderr.txt" || true)" -gt "$shown" ] || ! alive; do sleep 0.2; done
 done
+for key in "${keys[@]}"; do hold_key "$key"; done
 rss_settled="$(resident_kib)"
 rss_settled="${rss_settled:-$rss_start}"
 echo "soak: resident after the warm-up ${rss_settled} KiB"

@@ -1,8 +1,7 @@
 // Character file reader: builds the SkinnedModel's materials, meshes, buffers, bones and keyframes from the text.
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
@@ -269,15 +268,37 @@ bool SkinnedModel::loadFromText(const char* text, std::size_t size, const char* 
     return true;
 }
 
+namespace {
+
+constexpr std::size_t kReadChunkBytes = 65536;
+
+// The whole file as bytes; false when it cannot be opened or read (a
+// directory opens but fails on its first read).
+bool readWholeFile(const char* fileName, std::string& text) {
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char chunk[kReadChunkBytes];
+    std::size_t count = 0;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        text.append(chunk, count);
+    }
+    const bool readFailed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !readFailed;
+}
+
+}  // namespace
+
 void SkinnedModel::load(const char* fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!readWholeFile(fileName, text)) {
         release();
         elapsedSinceStep = 0.0f;
         currentFrame = 0;
         platform().showMessage("Error", "Cant find .mdq!", MessageIcon::Error);
         return;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     loadFromText(text.data(), text.size(), fileName);
 }

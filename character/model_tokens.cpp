@@ -14,12 +14,28 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Longest token quoted back in a message.
 constexpr std::size_t kQuotedTokenLength = 24;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kLastPrintable = 0x7E;
 
+// The token between double quotes, cut to a readable length; bytes outside
+// printable ASCII (another file type, say) are written as \xNN escapes.
 std::string quoted(std::string_view token) {
-    if (token.size() > kQuotedTokenLength) {
-        return "\"" + std::string(token.substr(0, kQuotedTokenLength)) + "...\"";
+    static const char kHexDigits[] = "0123456789abcdef";
+    std::string text = "\"";
+    for (const char c : token.substr(0, kQuotedTokenLength)) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= kFirstPrintable && byte <= kLastPrintable) {
+            text.push_back(c);
+        } else {
+            text += "\\x";
+            text.push_back(kHexDigits[byte >> 4]);
+            text.push_back(kHexDigits[byte & 0xF]);
+        }
     }
-    return "\"" + std::string(token) + "\"";
+    if (token.size() > kQuotedTokenLength) {
+        text += "...";
+    }
+    return text + "\"";
 }
 
 // A decimal real: optional sign, digits with an optional point, an optional

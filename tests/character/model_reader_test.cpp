@@ -1,6 +1,7 @@
 // Character file reader: influences, bone numbering, quaternion order, missing and malformed files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,9 @@ std::vector<MalformedCase> malformedCases() {
     cases.push_back({"word for a count", "1\nm 1 1 1 1 1\nmany", "expected the mesh count (an integer) at token 8"});
     cases.push_back({"hexadecimal real", "1\nm 0x1p3 1 1 1 1\n0\n85 0 0\n", "a material's red"});
     cases.push_back({"count beyond 32 bits", "99999999999", "out of range"});
+    // Bytes of another file type are quoted as text a message box can show.
+    cases.push_back({"binary bytes", std::string("\x89PNG\r\n\x1a\n\0\x7f", 10),
+                     "found \"\\x89PNG\""});
 
     ModelText text = singleTriangleModel();
     text.meshes[0].vertexCount = "-2";
@@ -183,6 +187,18 @@ std::vector<MalformedCase> malformedCases() {
     text.bones.push_back(boneEntry(0));  // a second top-level tree the header does not count
     cases.push_back({"fewer bones in the trees than counted", text.text(), "hold 1 bones, but the bone count is 2"});
     return cases;
+}
+
+TEST_F(ModelReaderTest, AFileThatOpensButCannotBeReadIsReportedAsMissing) {
+    ScratchDirectory scratch;
+    ASSERT_TRUE(load(singleTriangleModel().text()));
+    // A directory opens for reading and fails on the first read.
+    std::filesystem::create_directory("animation2.txt");
+    model.load("animation2.txt");
+    ASSERT_EQ(recording.messages.size(), 1u);
+    EXPECT_EQ(recording.messages[0].text, "Cant find .mdq!");
+    EXPECT_EQ(model.meshCount(), 0);
+    EXPECT_EQ(model.boneCount(), 0);
 }
 
 TEST_F(ModelReaderTest, MalformedFilesAreRefusedWithOneMessageAndAnEmptyModel) {

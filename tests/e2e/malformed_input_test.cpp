@@ -1,7 +1,6 @@
 // The real program with broken input files: each breakage of each file the program reads ends as its reader says.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -247,8 +246,9 @@ protected:
         if (!testDisplayAvailable()) {
             GTEST_SKIP() << "no DISPLAY: e2e tests run under Xvfb (scripts/test.sh)";
         }
-        if (GetParam() == Breakage::Unreadable && geteuid() == 0) {
-            GTEST_SKIP() << "running as root: file permissions do not stop reading";
+        std::string reason;
+        if (GetParam() == Breakage::Unreadable && !run_.runUnprivileged(reason)) {
+            GTEST_SKIP() << reason;
         }
         run_.writeFile("config.cfg", kSmallConfiguration);
         // The maps and the character are read first in every run; broken,

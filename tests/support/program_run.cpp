@@ -1,6 +1,8 @@
 // ProgramRun: process control for end-to-end tests (fork, exec, wait with timeout, signals, xdotool).
 #include "support/program_run.h"
 
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,8 +104,62 @@ void ProgramRun::removeFile(const std::string& name) const {
 
 std::string ProgramRun::readFile(const std::string& name) const { return readWholeFile(file(name)); }
 
+bool ProgramRun::runUnprivileged(std::string& reason) {
+    if (geteuid() != 0) {
+        return true;
+    }
+    const passwd* account = getpwnam("nobody");
+    if (account == nullptr || account->pw_uid == 0) {
+        reason = "running as root without an unprivileged \"nobody\" account: file permissions do not stop root";
+        return false;
+    }
+    unprivileged_ = true;
+    unprivilegedUser_ = account->pw_uid;
+    unprivilegedGroup_ = account->pw_gid;
+    return true;
+}
+
+// The unprivileged account may not reach the build tree (a checkout under
+// root's home), so every link becomes a copy and the program is copied too;
+// the X authority is copied so that it can open the display.
+void ProgramRun::prepareUnprivilegedRun(std::vector<std::string>& environment) const {
+    const fs::path directory(directory_);
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+        if (entry.is_symlink()) {
+            const fs::path target = fs::read_symlink(entry.path());
+            fs::remove(entry.path());
+            fs::copy(target, entry.path(), fs::copy_options::recursive);
+        }
+    }
+    fs::copy_file(fs::path(LUMIVOR_RUN_DIR) / "lumivor", directory / "lumivor");
+    const char* authority = std::getenv("XAUTHORITY");
+    const char* home = std::getenv("HOME");
+    const fs::path authoritySource = authority != nullptr ? fs::path(authority)
+                                     : home != nullptr    ? fs::path(home) / ".Xauthority"
+                                                          : fs::path();
+    std::error_code missing;
+    if (!authoritySource.empty() && fs::is_regular_file(authoritySource, missing)) {
+        fs::copy_file(authoritySource, directory / ".Xauthority");
+        environment.push_back("XAUTHORITY=" + (directory / ".Xauthority").string());
+    }
+    environment.push_back("HOME=" + directory_);
+    // Owned by the account, modes kept: a file made unreadable stays so.
+    if (lchown(directory_.c_str(), unprivilegedUser_, unprivilegedGroup_) != 0) {
+        throw std::runtime_error("cannot hand the run directory to the unprivileged account");
+    }
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(directory)) {
+        if (lchown(entry.path().c_str(), unprivilegedUser_, unprivilegedGroup_) != 0) {
+            throw std::runtime_error("cannot hand " + entry.path().string() + " to the unprivileged account");
+        }
+    }
+}
+
 bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment) {
-    const std::string program = std::string(LUMIVOR_RUN_DIR) + "/lumivor";
+    std::vector<std::string> environment = extraEnvironment;
+    if (unprivileged_) {
+        prepareUnprivilegedRun(environment);
+    }
+    const std::string program = unprivileged_ ? file("lumivor") : std::string(LUMIVOR_RUN_DIR) + "/lumivor";
     const std::string out = file("stdout.txt");
     const std::string err = file("stderr.txt");
     pid_ = fork();
@@ -119,8 +175,13 @@ bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vec
         if (outFile == nullptr || errFile == nullptr) {
             _exit(126);
         }
-        for (const std::string& assignment : extraEnvironment) {
+        for (const std::string& assignment : environment) {
             putenv(const_cast<char*>(assignment.c_str()));
+        }
+        // Standard output and error stay open from before the switch.
+        if (unprivileged_ && (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup_) != 0 ||
+                              setuid(unprivilegedUser_) != 0)) {
+            _exit(126);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));

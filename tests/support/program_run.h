@@ -21,6 +21,13 @@ public:
     void removeFile(const std::string& name) const;
     std::string readFile(const std::string& name) const;
 
+    // When the tests run as root, makes start() run the program as the
+    // unprivileged account "nobody", so that file permissions apply to it:
+    // the run directory becomes a private copy owned by that account, with
+    // its own program, X authority and home. False, with the reason, when
+    // the account is missing. As any other user it changes nothing.
+    bool runUnprivileged(std::string& reason);
+
     // Starts lumivor with the arguments; extraEnvironment entries are NAME=value.
     bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment = {});
     // Waits for the exit; false on timeout. exitStatus is the exit code, or
@@ -39,7 +46,12 @@ public:
     std::string findWindow(int timeoutMilliseconds) const;
 
 private:
+    void prepareUnprivilegedRun(std::vector<std::string>& environment) const;
+
     std::string directory_;
+    bool unprivileged_ = false;
+    uid_t unprivilegedUser_ = 0;
+    gid_t unprivilegedGroup_ = 0;
     pid_t pid_ = -1;
     bool exited_ = false;
     int exitStatus_ = 0;

@@ -19,6 +19,7 @@
 #include "gpu/glsl_manager.h"
 #include "gpu/overlay_font.h"
 #include "gpu/render_targets.h"
+#include "platform/heap_release.h"
 #include "platform/platform_services.h"
 
 namespace {
@@ -89,6 +90,7 @@ bool initialiseScene(AppWindow& window, KeyState& keys) {
     platform().setCursorPosition(state.renderWidth / 2, state.renderHeight / 2);
 
     setInitialGlState();
+    releaseFreeHeapPages();  // decoding and rescaling the maps needed far more than the scene keeps
     return true;
 }
 
@@ -118,4 +120,5 @@ void shutdownScene() {
     deleteOverlayFont();
     resources.window = nullptr;
     resources.keys = nullptr;
+    releaseFreeHeapPages();
 }

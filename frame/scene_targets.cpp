@@ -5,6 +5,7 @@
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "gpu/render_targets.h"
+#include "platform/heap_release.h"
 
 void createSceneTargets() {
     SceneResources& resources = sceneResources();
@@ -39,4 +40,5 @@ void rebuildRenderTargets() {
     resources.renderTargets = new RenderTargets();
     resources.renderTargets->initTargets(resources.shadowTargetBase + environmentLights().lightCount);
     createSceneTargets();
+    releaseFreeHeapPages();  // what the old targets held, beyond what the new ones reused
 }

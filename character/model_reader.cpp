@@ -1,7 +1,6 @@
 // Character file reader: builds the SkinnedModel's materials, meshes, buffers, bones and keyframes from the text.
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "character/animation_clips.h"
 #include "character/model_tokens.h"
 #include "character/skinned_model.h"
+#include "platform/file_bytes.h"
 #include "platform/platform_services.h"
 
 namespace {
@@ -268,32 +268,10 @@ bool SkinnedModel::loadFromText(const char* text, std::size_t size, const char* 
     return true;
 }
 
-namespace {
-
-constexpr std::size_t kReadChunkBytes = 65536;
-
-// The whole file as bytes; false when it cannot be opened or read (a
-// directory opens but fails on its first read).
-bool readWholeFile(const char* fileName, std::string& text) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    char chunk[kReadChunkBytes];
-    std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        text.append(chunk, count);
-    }
-    const bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    return !readFailed;
-}
-
-}  // namespace
-
 void SkinnedModel::load(const char* fileName) {
     std::string text;
-    if (!readWholeFile(fileName, text)) {
+    // A file that opens but cannot be read counts as missing.
+    if (!readFileBytes(fileName, text)) {
         release();
         elapsedSinceStep = 0.0f;
         currentFrame = 0;

@@ -3,9 +3,9 @@
 
 #include <GL/glext.h>
 
-#include <cstdio>
 #include <cstring>
-#include <vector>
+
+#include "platform/file_mapping.h"
 
 namespace {
 
@@ -27,26 +27,15 @@ FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height) {
     return rescaled;
 }
 
-// The file's first bytes, enough for any header hdrHeaderAcceptable takes.
-std::vector<unsigned char> readHeaderBytes(const char* fileName) {
-    std::vector<unsigned char> bytes(kMaxHdrHeaderBytes);
-    std::FILE* file = fileName != nullptr ? std::fopen(fileName, "rb") : nullptr;
-    if (file == nullptr) {
-        return {};
-    }
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    std::fclose(file);
-    return bytes;
-}
-
 }  // namespace
 
 FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
-    const std::vector<unsigned char> header = readHeaderBytes(fileName);
-    if (!hdrHeaderAcceptable(header.data(), header.size())) {
+    // Mapped once: the header check and FreeImage read the same bytes.
+    FileMapping file;
+    if (fileName == nullptr || !file.open(fileName)) {
         return nullptr;
     }
-    return rescaleLoadedImage(FreeImage_Load(FIF_HDR, fileName, 0), width, height);
+    return loadRescaledEnvironmentImageFromMemory(file.data(), file.size(), width, height);
 }
 
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,

@@ -1,12 +1,11 @@
 // Shader source text: raw file bytes to the compiler's zero-terminated string.
 #include "gpu/shader_source.h"
 
-#include <cstdio>
+#include "platform/file_bytes.h"
 
 namespace {
 
 const char kLineFeed = '\n';
-const std::size_t kReadChunkBytes = 4096;
 
 }  // namespace
 
@@ -33,16 +32,8 @@ std::string shaderSourceFromBytes(const char* data, std::size_t size) {
 }
 
 std::string readShaderSource(const char* path) {
+    // A failed read (a directory, say) compiles what was read: nothing, or part.
     std::string bytes;
-    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (file != nullptr) {
-        char chunk[kReadChunkBytes];
-        std::size_t count = 0;
-        // Reading ends at end of file or at a read error (a directory, say).
-        while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            bytes.append(chunk, count);
-        }
-        std::fclose(file);
-    }
+    readFileBytes(path, bytes);
     return shaderSourceFromBytes(bytes.data(), bytes.size());
 }

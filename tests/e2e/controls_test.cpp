@@ -189,8 +189,7 @@ TEST_F(ControlsTest, WithoutTheNoiseMapStartUpEndsWithItsMessageAndAFailureStatu
 }
 
 TEST_F(ControlsTest, AMissingShaderFileIsLoggedWithItsSlotAndTheRunGoesOn) {
-    run_->removeFile("Shader");
-    ASSERT_EQ(std::system(("cp -r " + std::string(LUMIVOR_RUN_DIR) + "/Shader " + run_->file("Shader")).c_str()), 0);
+    run_->ownCopy("Shader");
     run_->removeFile("Shader/pp.fsh");
     runWithKeys({}, 0);
     const std::string log = run_->readFile("Log.txt");

@@ -178,13 +178,6 @@ void breakFile(ProgramRun& run, const std::string& name, Role role, Breakage bre
     }
 }
 
-// The run directory links the build's Shader folder; broken shaders need a copy of their own.
-void copyShaderFolder(ProgramRun& run) {
-    const fs::path folder = run.file("Shader");
-    fs::remove(folder);
-    fs::copy(fs::path(LUMIVOR_RUN_DIR) / "Shader", folder);
-}
-
 std::string characterMessage(Breakage breakage) {
     const std::string refused = "Error: animation2.txt cannot be used as the character: ";
     switch (breakage) {
@@ -267,7 +260,7 @@ protected:
     }
 
     void breakShaders(const std::vector<ShaderFile>& files) {
-        copyShaderFolder(run_);
+        run_.ownCopy("Shader");  // the build's folder stays whole
         for (const ShaderFile& file : files) {
             breakFile(run_, file.path, Role::Shader, GetParam());
         }

@@ -5,7 +5,6 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "app/app_config.h"
@@ -24,8 +23,6 @@
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"
 
-namespace fs = std::filesystem;
-
 KeyState SceneFixture::keys;
 std::string SceneFixture::startupLog;
 std::unique_ptr<ScratchDirectory> SceneFixture::directory;
@@ -39,12 +36,7 @@ void SceneFixture::SetUpTestSuite() {
         return;
     }
     directory = std::make_unique<ScratchDirectory>();
-    for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
-        const std::string name = entry.path().filename().string();
-        if (name != "Log.txt" && name != "config.cfg" && name != "lumivor") {
-            fs::create_symlink(entry.path(), fs::path(directory->path()) / name);
-        }
-    }
+    linkRunData(directory->path());
     std::istringstream config("320 240 1");
     AppConfig::instance().load(config);
     // The cursor stays at the mouse-look centre, so the camera only moves when a test moves it.

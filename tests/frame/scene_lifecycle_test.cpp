@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <filesystem>
 #include <ostream>
 
 #include "app/app_config.h"
@@ -15,8 +14,6 @@
 #include "platform/platform_services.h"
 #include "support/gl_test_context.h"
 #include "support/scratch_directory.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -91,12 +88,7 @@ protected:
             return;
         }
         // The run directory's data, with a small configuration of our own.
-        for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
-            const std::string name = entry.path().filename().string();
-            if (name != "config.cfg" && name != "Log.txt" && name != "lumivor") {
-                fs::create_symlink(entry.path(), fs::path(scratch_.path()) / name);
-            }
-        }
+        linkRunData(scratch_.path());
         scratch_.writeFile("config.cfg", "160 120 1\n");
         AppConfig::instance().reset();
         AppConfig::instance().load();

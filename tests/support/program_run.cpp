@@ -67,18 +67,8 @@ ProgramRun::ProgramRun() {
         throw std::runtime_error("cannot create a scratch run directory");
     }
     directory_ = pattern;
-    const fs::path runDirectory(LUMIVOR_RUN_DIR);
-    for (const fs::directory_entry& entry : fs::directory_iterator(runDirectory)) {
-        const std::string name = entry.path().filename().string();
-        if (name == "Log.txt" || name == "lumivor" || (name.size() > 4 && name.substr(name.size() - 4) == ".png")) {
-            continue;
-        }
-        if (name == "config.cfg") {
-            fs::copy_file(entry.path(), fs::path(directory_) / name);
-        } else {
-            fs::create_symlink(entry.path(), fs::path(directory_) / name);
-        }
-    }
+    linkRunData(directory_);
+    fs::copy_file(fs::path(LUMIVOR_RUN_DIR) / "config.cfg", file("config.cfg"));
 }
 
 ProgramRun::~ProgramRun() {
@@ -104,6 +94,15 @@ void ProgramRun::removeFile(const std::string& name) const {
 
 std::string ProgramRun::readFile(const std::string& name) const { return readWholeFile(file(name)); }
 
+void ProgramRun::ownCopy(const std::string& name) const {
+    const fs::path link(file(name));
+    if (fs::is_symlink(link)) {
+        const fs::path target = fs::read_symlink(link);
+        fs::remove(link);
+        fs::copy(target, link, fs::copy_options::recursive);
+    }
+}
+
 bool ProgramRun::runUnprivileged(std::string& reason) {
     if (geteuid() != 0) {
         return true;
@@ -125,11 +124,7 @@ bool ProgramRun::runUnprivileged(std::string& reason) {
 void ProgramRun::prepareUnprivilegedRun(std::vector<std::string>& environment) const {
     const fs::path directory(directory_);
     for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-        if (entry.is_symlink()) {
-            const fs::path target = fs::read_symlink(entry.path());
-            fs::remove(entry.path());
-            fs::copy(target, entry.path(), fs::copy_options::recursive);
-        }
+        ownCopy(entry.path().filename().string());
     }
     fs::copy_file(fs::path(LUMIVOR_RUN_DIR) / "lumivor", directory / "lumivor");
     const char* authority = std::getenv("XAUTHORITY");

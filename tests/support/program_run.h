@@ -9,7 +9,7 @@
 class ProgramRun {
 public:
     // Makes a scratch run directory: config.cfg copied from the build's run
-    // directory, every other file linked to it.
+    // directory, its data files linked to it.
     ProgramRun();
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
@@ -20,6 +20,9 @@ public:
     void writeFile(const std::string& name, const std::string& content) const;
     void removeFile(const std::string& name) const;
     std::string readFile(const std::string& name) const;
+    // Replaces the link to the build's file or folder by a copy of its own,
+    // which the test may change.
+    void ownCopy(const std::string& name) const;
 
     // When the tests run as root, makes start() run the program as the
     // unprivileged account "nobody", so that file permissions apply to it:

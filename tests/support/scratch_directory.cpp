@@ -41,6 +41,16 @@ std::string ScratchDirectory::readFile(const std::string& name) const { return r
 
 bool ScratchDirectory::exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
 
+void linkRunData(const std::string& directory) {
+    namespace fs = std::filesystem;
+    for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
+        const fs::path name = entry.path().filename();
+        if (name != "config.cfg" && name != "Log.txt" && name != "lumivor" && name.extension() != ".png") {
+            fs::create_symlink(entry.path(), fs::path(directory) / name);
+        }
+    }
+}
+
 std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;

@@ -22,5 +22,9 @@ private:
     std::string previousDirectory_;
 };
 
+// Links every data file of the build's run directory into directory: all but
+// config.cfg, Log.txt, the program and screenshots, which a test makes itself.
+void linkRunData(const std::string& directory);
+
 // Reads a whole file; empty when it cannot be opened.
 std::string readWholeFile(const std::string& path);

@@ -7,10 +7,13 @@
 
 #include "app/app_config.h"
 #include "app/app_window.h"
+#include "app/environment_drop.h"
 #include "app/keyboard_controls.h"
 #include "app/projections.h"
 #include "app/screenshot.h"
+#include "app/screenshot_key.h"
 #include "app/window_procedure.h"
+#include "environment/environment_sources.h"
 #include "frame/draw_frame.h"
 #include "frame/pass_timer.h"
 #include "frame/scene_lifecycle.h"
@@ -132,10 +135,12 @@ private:
             terminateApplication(window);  // as Escape would: this frame is still drawn and shown
         }
         drawFrame();
+        saveRequestedScreenshot(window);  // F12
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
         }
         swapNativeWindow(window.native);
+        loadDroppedEnvironment(window);  // after a frame has said "Loading"
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -175,6 +180,9 @@ private:
 
 int runApplication(const CommandLineOptions& options) {
     verbose = options.verbose;
+    for (int environment = 0; environment < kEnvironmentCount; ++environment) {
+        setEnvironmentFile(environment, options.environmentFiles[environment]);
+    }
     AppConfig& config = AppConfig::instance();
     config.load();
 

@@ -18,6 +18,15 @@ bool parsePositiveInt(const char* text, int& value) {
     return true;
 }
 
+// "N=FILE" with N from 1 to 3 and a non-empty FILE.
+bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
+    if (text[0] < '1' || text[0] > '3' || text[1] != '=' || text[2] == '\0') {
+        return false;
+    }
+    options.environmentFiles[text[0] - '1'] = text + 2;
+    return true;
+}
+
 }  // namespace
 
 CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
@@ -47,6 +56,16 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                 }
             } else {
                 options.screenshotPath = value;
+            }
+        } else if (std::strcmp(arg, "--environment") == 0) {
+            if (i + 1 >= argc) {
+                message = "option --environment needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (!parseEnvironmentChoice(value, options)) {
+                message = std::string("--environment needs N=FILE with N 1, 2 or 3, not '") + value + "'";
+                return CommandLineResult::Error;
             }
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
@@ -80,11 +99,15 @@ std::string usageText(const char* programName) {
         "  --screenshot FILE  save the last frame shown as a PNG file\n"
         "  --benchmark        at exit, print start-up time and median frame and per-pass times\n"
         "  --verbose          print window and scene life-cycle events on standard error\n"
+        "  --environment N=FILE  environment N (1, 2 or 3) uses FILE, a Radiance HDR or OpenEXR\n"
+        "                     latitude-longitude map, for this run; repeatable\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
         "I/J/K/L/U/O move the sphere, H help, mouse and W/A/S/D or arrows fly, Escape quits.\n"
+        "F12 saves a screenshot in the working directory. Dropping an .hdr or .exr file on the\n"
+        "window replaces the current environment's map and lights.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;
 }

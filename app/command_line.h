@@ -1,4 +1,4 @@
-// Command-line options: answers to the start-up question, dialogs, frame limit, screenshot, help and version.
+// Command-line options: answers to the start-up question, dialogs, frame limit, screenshot, environment files, help and version.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@ struct CommandLineOptions {
     bool benchmark = false;   // print start-up, frame and per-pass timings at exit
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     std::string screenshotPath;
+    std::string environmentFiles[3];  // --environment N=FILE: the file environment N - 1 reads; empty keeps the built-in one
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -1,7 +1,10 @@
 // The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
 #include "app/window_procedure.h"
 
+#include "app/environment_drop.h"
 #include "app/projections.h"
+#include "app/screenshot_key.h"
+#include "platform/virtual_keys.h"
 
 int programRunning = 0;
 int fullscreenRequested = 0;
@@ -26,6 +29,10 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             break;
         case MessageType::KeyDown:
             if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
+                // F12 saves one screenshot per press, however long it is held.
+                if (message.key == vk::function(12) && (*window.keys)[message.key] == 0) {
+                    requestScreenshot();
+                }
                 (*window.keys)[message.key] = 1;
             }
             break;
@@ -39,6 +46,9 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             // re-creates window and scene in the other mode.
             fullscreenRequested = fullscreenRequested == 1 ? 0 : 1;
             postQuitMessage(window.native);
+            break;
+        case MessageType::DropFile:
+            dropEnvironmentFile(message.path);
             break;
         case MessageType::Quit:
         case MessageType::SystemKey:

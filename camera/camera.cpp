@@ -39,6 +39,18 @@ void Camera::applyMouseLook() {
     // window's own centre.
     const int centreX = screenWidth_ / 2;
     const int centreY = screenHeight_ / 2;
+    // Without the input focus the cursor belongs to the other windows: no
+    // turn, no warp. When the focus returns the cursor is taken back to the
+    // centre without turning, so the view does not jump to where it was.
+    if (!platform().ownsCursor()) {
+        cursorReleased_ = true;
+        return;
+    }
+    if (cursorReleased_) {
+        cursorReleased_ = false;
+        platform().setCursorPosition(centreX, centreY);
+        return;
+    }
     int cursorX = 0;
     int cursorY = 0;
     platform().cursorPosition(cursorX, cursorY);

@@ -51,6 +51,8 @@ private:
     float frameInterval_ = 0.0f;
     float lastClockSeconds_ = 0.0f;
     bool clockRead_ = false;
+    // Set while the cursor belongs to other windows (an unfocused window).
+    bool cursorReleased_ = false;
 };
 
 // The program's one camera.

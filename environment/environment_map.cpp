@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "environment/exr_header.h"
 #include "platform/file_mapping.h"
 
 namespace {
@@ -12,46 +13,99 @@ namespace {
 constexpr int kChannels = 3;
 constexpr size_t kMaxMemoryFileBytes = 0xFFFFFFFFu;
 
-// Stretches what the HDR reader delivered to width x height and unloads it.
-FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height) {
-    if (loaded == nullptr) {
-        return nullptr;
+// FreeImage's own words about the latest failure; its readers report through this callback.
+std::string& freeImageMessage() {
+    static std::string message;
+    return message;
+}
+
+void keepFreeImageMessage(FREE_IMAGE_FORMAT /*format*/, const char* message) {
+    freeImageMessage() = message != nullptr ? message : "";
+    while (!freeImageMessage().empty() && (freeImageMessage().back() == '\n' || freeImageMessage().back() == '\r')) {
+        freeImageMessage().pop_back();
     }
-    FIBITMAP* rescaled = FreeImage_Rescale(loaded, width, height, FILTER_BSPLINE);
-    FreeImage_Unload(loaded);
-    if (rescaled != nullptr && FreeImage_GetImageType(rescaled) != FIT_RGBF) {
-        // The HDR reader only ever delivers RGB floats; anything else is not a map.
+}
+
+FIBITMAP* refuse(std::string* cause, const std::string& text) {
+    if (cause != nullptr) {
+        *cause = text;
+    }
+    return nullptr;
+}
+
+// Brings what the reader delivered to RGB floats, stretches it to width x
+// height and unloads it.
+FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height, std::string* cause) {
+    FIBITMAP* rgb = loaded;
+    if (FreeImage_GetImageType(loaded) != FIT_RGBF) {
+        // OpenEXR maps may come with alpha or as half floats.
+        rgb = FreeImage_ConvertToRGBF(loaded);
+        FreeImage_Unload(loaded);
+        if (rgb == nullptr) {
+            return refuse(cause, "its pixels cannot be turned into RGB floats");
+        }
+    }
+    FIBITMAP* rescaled = FreeImage_Rescale(rgb, width, height, FILTER_BSPLINE);
+    FreeImage_Unload(rgb);
+    if (rescaled == nullptr) {
+        return refuse(cause, "not enough memory to rescale it");
+    }
+    if (FreeImage_GetImageType(rescaled) != FIT_RGBF) {
         FreeImage_Unload(rescaled);
-        return nullptr;
+        return refuse(cause, "its pixels are not RGB floats");
     }
     return rescaled;
 }
 
 }  // namespace
 
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height) {
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
     // Mapped once: the header check and FreeImage read the same bytes.
     FileMapping file;
-    if (fileName == nullptr || !file.open(fileName)) {
-        return nullptr;
+    if (!file.open(fileName)) {
+        return refuse(cause, file.failure());
     }
-    return loadRescaledEnvironmentImageFromMemory(file.data(), file.size(), width, height);
+    return loadRescaledEnvironmentImageFromMemory(file.data(), file.size(), width, height, kMaxHdrPixels, cause);
 }
 
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
-                                                 std::uint64_t maxPixels) {
+                                                 std::uint64_t maxPixels, std::string* cause) {
     // The memory handle counts bytes in 32 bits.
-    if (size > kMaxMemoryFileBytes || !hdrHeaderAcceptable(bytes, size, maxPixels)) {
-        return nullptr;
+    if (size > kMaxMemoryFileBytes) {
+        return refuse(cause, "too large: " + std::to_string(size) + " bytes (the limit is 4 GB)");
+    }
+    FREE_IMAGE_FORMAT format = FIF_HDR;
+    if (isOpenExr(bytes, size)) {
+        format = FIF_EXR;
+        const std::string problem = checkExrHeader(bytes, size, maxPixels);
+        if (!problem.empty()) {
+            return refuse(cause, problem);
+        }
+    } else {
+        const HdrHeaderCheck check = checkHdrHeader(bytes, size, maxPixels);
+        if (check.status != HdrHeaderStatus::Acceptable) {
+            return refuse(cause, check.status == HdrHeaderStatus::NotRadiance
+                                     ? "not a Radiance HDR or OpenEXR file"
+                                     : check.cause);
+        }
     }
     // FreeImage only reads through the memory handle; the cast drops a const it never needed.
     FIMEMORY* memory = FreeImage_OpenMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size));
     if (memory == nullptr) {
-        return nullptr;
+        return refuse(cause, "not enough memory to read it");
     }
-    FIBITMAP* loaded = FreeImage_LoadFromMemory(FIF_HDR, memory, 0);
+    FreeImage_SetOutputMessage(keepFreeImageMessage);
+    freeImageMessage().clear();
+    FIBITMAP* loaded = FreeImage_LoadFromMemory(format, memory, 0);
     FreeImage_CloseMemory(memory);
-    return rescaleLoadedImage(loaded, width, height);
+    if (loaded == nullptr) {
+        const std::string& said = freeImageMessage();
+        if (said.find("read error") != std::string::npos) {
+            return refuse(cause, "truncated: its picture data ends early (FreeImage: " + said + ")");
+        }
+        return refuse(cause, "its picture data cannot be decoded" + (said.empty() ? "" : " (FreeImage: " + said + ")"));
+    }
+    return rescaleLoadedImage(loaded, width, height, cause);
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
@@ -64,8 +118,16 @@ void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
     }
 }
 
-bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height) {
-    FIBITMAP* image = loadRescaledEnvironmentImage(fileName, width, height);
+bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height, std::string* cause) {
+    FIBITMAP* image = loadRescaledEnvironmentImage(fileName, width, height, cause);
+    uploadEnvironmentTexture(image, textureOut);
+    if (image != nullptr) {
+        FreeImage_Unload(image);
+    }
+    return image != nullptr;
+}
+
+void uploadEnvironmentTexture(FIBITMAP* image, GLuint& textureOut) {
     GLsizei imageWidth = 0;
     GLsizei imageHeight = 0;
     const void* data = nullptr;
@@ -82,10 +144,6 @@ bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, imageWidth, imageHeight, 0, GL_RGB, GL_FLOAT, data);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    if (image != nullptr) {
-        FreeImage_Unload(image);
-    }
     // The texture stays bound: the start-up sequence reads it back.
     glDisable(GL_TEXTURE_2D);
-    return image != nullptr;
 }

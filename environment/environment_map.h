@@ -1,4 +1,4 @@
-// Environment maps: Radiance HDR files read through FreeImage, brought to a fixed size and uploaded as float textures.
+// Environment maps: Radiance HDR or OpenEXR files read through FreeImage, brought to a fixed size and uploaded as float textures.
 #pragma once
 
 #include <GL/gl.h>
@@ -7,20 +7,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "environment/hdr_header.h"
 
-// Reads fileName as Radiance HDR (whatever its name or content suggests) and
-// stretches it to width x height with the B-spline filter, also when it
-// already has that size. Null when the file is missing or unreadable, or when
-// its header is malformed or announces an absurd size (see hdr_header.h). The
-// caller unloads the result with FreeImage_Unload.
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height);
+// Reads fileName and stretches it to width x height with the B-spline filter,
+// also when it already has that size. A file that starts with the OpenEXR
+// magic number is read as OpenEXR, anything else as Radiance HDR (whatever
+// its name suggests). Null when the file is missing or unreadable, when its
+// header is malformed, unsupported or announces too large a picture (see
+// hdr_header.h), or when its picture cannot be decoded; cause, when given,
+// then says why in words for the user. The caller unloads the result with
+// FreeImage_Unload.
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause = nullptr);
 
-// The same for a Radiance HDR file held in memory (bytes .. bytes + size);
-// maxPixels bounds the size its header may announce.
+// The same for a file held in memory (bytes .. bytes + size); maxPixels
+// bounds the size its header may announce.
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
-                                                 std::uint64_t maxPixels = kMaxHdrPixels);
+                                                 std::uint64_t maxPixels = kMaxHdrPixels,
+                                                 std::string* cause = nullptr);
 
 // Copies an RGB float image into a packed buffer of width x height x 3
 // floats, bottom row first as FreeImage holds it.
@@ -29,5 +34,10 @@ void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut);
 // Creates textureOut, a width x height GL_RGB32F_ARB texture with nearest
 // filtering, from the file; the texture is left bound to GL_TEXTURE_2D so
 // that it can be read back. A file that cannot be read still gets its texture
-// name, with size 0 x 0, and the result is false.
-bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height);
+// name, with size 0 x 0, and the result is false, with the cause when asked.
+bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height,
+                        std::string* cause = nullptr);
+
+// Uploads an RGB float image as a new width x height texture, as
+// loadEnvironmentMap does; null image gives a 0 x 0 texture.
+void uploadEnvironmentTexture(FIBITMAP* image, GLuint& textureOut);

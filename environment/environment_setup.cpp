@@ -4,6 +4,7 @@
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,29 +15,58 @@
 namespace {
 
 constexpr int kChannels = 3;
+constexpr size_t kPixelFloats = static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels;
 
 }  // namespace
-
-const char* const kEnvironmentFiles[kEnvironmentCount] = {"uffizi-large.hdr", "tsy_hdrfin.hdr", "studio2.hdr"};
 
 void loadEnvironments(GLuint textures[kEnvironmentCount]) {
     FreeImage_Initialise(FALSE);
     EnvironmentLights& lights = environmentLights();
-    std::vector<float> pixels(static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels);
+    std::vector<float> pixels(kPixelFloats);
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
-        const char* file = kEnvironmentFiles[environment];
-        if (loadEnvironmentMap(file, textures[environment], kEnvironmentMapSize, kEnvironmentMapSize)) {
+        const std::string& file = environmentFile(environment);
+        std::string cause;
+        if (loadEnvironmentMap(file.c_str(), textures[environment], kEnvironmentMapSize, kEnvironmentMapSize,
+                               &cause)) {
             // The texture keeps 32-bit floats, so this returns the rescaled image unchanged.
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
         } else {
             // Without this the environment would silently take the previous map's lights.
-            Logger::instance().write(std::string("Environment map \"") + file + "\" could not be read: environment " +
-                                     Logger::intToString(environment) + " gets 64 black lights.");
+            const std::string note = "Environment map \"" + file + "\" cannot be used: " + cause + ". Environment " +
+                                     Logger::intToString(environment) + " gets 64 black lights.";
+            Logger::instance().write(note);
+            if (environmentFileChosen(environment)) {
+                std::fprintf(stderr, "lumivor: %s\n", note.c_str());
+            }
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }
         extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
                       lights.colours[environment]);
     }
+}
+
+bool replaceEnvironment(int environment, const std::string& path, GLuint textures[kEnvironmentCount],
+                        std::string& cause) {
+    FIBITMAP* image = loadRescaledEnvironmentImage(path.c_str(), kEnvironmentMapSize, kEnvironmentMapSize, &cause);
+    if (image == nullptr) {
+        return false;
+    }
+    GLuint texture = 0;
+    uploadEnvironmentTexture(image, texture);
+    FreeImage_Unload(image);
+    // The same read-back as at start-up, so the lights match a start with this file.
+    std::vector<float> pixels(kPixelFloats);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
+    EnvironmentLights& lights = environmentLights();
+    extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
+                  lights.colours[environment]);
+    glDeleteTextures(1, &textures[environment]);
+    textures[environment] = texture;
+    if (lights.currentEnvironment == environment) {
+        lights.copyToCurrent(environment);
+    }
+    setEnvironmentFile(environment, path);
+    return true;
 }
 
 void releaseEnvironments(GLuint textures[kEnvironmentCount]) {

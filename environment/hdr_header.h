@@ -3,19 +3,43 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
-// Largest picture side and pixel count a map may announce (a 8192 x 8192 map
-// already needs 768 MB as RGB floats).
-constexpr int kMaxHdrSide = 32767;
-constexpr std::uint64_t kMaxHdrPixels = std::uint64_t{1} << 26;
+// Largest picture side and pixel count a map may announce. 2^29 pixels are a
+// 32768 x 16384 map, 6 GB as RGB floats while it is decoded.
+constexpr int kMaxHdrSide = 65535;
+constexpr std::uint64_t kMaxHdrPixels = std::uint64_t{1} << 29;
 // The header and its size line must end within this many bytes, each line
-// within kMaxHdrHeaderLine.
+// within kMaxHdrHeaderLine: FreeImage's reader fails on longer lines.
 constexpr std::size_t kMaxHdrHeaderBytes = 64 * 1024;
-constexpr std::size_t kMaxHdrHeaderLine = 128;
+constexpr std::size_t kMaxHdrHeaderLine = 255;
 
-// True when bytes .. bytes + size begin with a Radiance header ("#?" line,
-// lines up to an empty one) followed by a size line "-Y height +X width" of
-// plain decimal sides from 1 to kMaxHdrSide and at most maxPixels pixels.
-// FreeImage's reader trusts the size line: an absurd or overflowing size
-// makes it read far outside its picture, so such files never reach it.
+enum class HdrHeaderStatus {
+    Acceptable,
+    NotRadiance,             // no "#?" first line
+    Truncated,               // the file ends before the size line does
+    LineTooLong,             // a header line longer than kMaxHdrHeaderLine
+    WindowsLineEnds,         // header lines ending in CR LF
+    UnsupportedOrientation,  // a size line other than "-Y height +X width"
+    MalformedSize,           // a size line that is no valid size at all
+    TooLarge,                // a side or the pixel count beyond the limits
+};
+
+struct HdrHeaderCheck {
+    HdrHeaderStatus status = HdrHeaderStatus::NotRadiance;
+    std::uint64_t width = 0;   // as announced, when the size line could be read
+    std::uint64_t height = 0;
+    std::string cause;         // for the user: what is wrong, empty when acceptable
+};
+
+// Checks that bytes .. bytes + size begin with a Radiance header ("#?" line,
+// lines up to an empty one, all ending in a line feed) followed by a size line
+// "-Y height +X width" (line feed or CR LF) of plain decimal sides from 1 to
+// kMaxHdrSide and at most maxPixels pixels. These are the headers FreeImage's
+// reader decodes correctly; it trusts the size line, and an absurd or
+// overflowing size makes it read far outside its picture, so such files never
+// reach it.
+HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels = kMaxHdrPixels);
+
+// True when checkHdrHeader finds the header acceptable.
 bool hdrHeaderAcceptable(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels = kMaxHdrPixels);

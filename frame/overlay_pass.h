@@ -1,6 +1,12 @@
 // Overlay pass: the frame rate, exposure and help lines over the finished image, then the frame's GL error check.
 #pragma once
 
+#include <string>
+
+// The overlay's environment line: the built-in name, or the name (without
+// folder) of the file the user chose for that environment.
+std::string environmentOverlayLine(int environment);
+
 void renderOverlay();
 
 // Writes the frame's pending GL error, if any, to the log and flushes.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class FileMapping {
 public:
@@ -13,6 +14,9 @@ public:
     // Maps the regular file at path. False when it cannot be opened or
     // mapped; an empty file cannot be mapped either.
     bool open(const char* path);
+    // Why the latest open failed, for the user: "missing", "unreadable (...)",
+    // "not a regular file", "empty"; empty after a successful open.
+    const std::string& failure() const { return failure_; }
     void close();
 
     const unsigned char* data() const { return data_; }
@@ -21,4 +25,5 @@ public:
 private:
     const unsigned char* data_ = nullptr;
     std::size_t size_ = 0;
+    std::string failure_;
 };

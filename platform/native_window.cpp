@@ -89,6 +89,18 @@ WindowMessage translate(NativeWindow* window, const SDL_Event& event) {
                 message = translateKey(event.key);
             }
             break;
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+            // The receiver owns the dropped name.
+            if (event.drop.file != nullptr) {
+                if (event.type == SDL_DROPFILE && window != nullptr &&
+                    (event.drop.windowID == 0 || belongsTo(window, event.drop.windowID))) {
+                    message.type = MessageType::DropFile;
+                    message.path = event.drop.file;
+                }
+                SDL_free(event.drop.file);
+            }
+            break;
         default:
             break;
     }

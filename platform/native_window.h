@@ -1,6 +1,8 @@
 // Native window, GL context and message queue on SDL2, with Windows message meanings.
 #pragma once
 
+#include <string>
+
 struct NativeWindow;
 
 // Starts the video subsystem (the window-class registration of the design):
@@ -35,6 +37,7 @@ enum class MessageType {
     KeyUp,             // key holds a virtual-key code
     SystemKey,         // a key with Alt held, Alt itself or F10: never recorded
     ToggleFullScreen,  // SIGUSR1 from any process
+    DropFile,          // a file dropped on the window; path holds its name
     Other,             // anything the window procedure leaves to default processing
 };
 
@@ -43,6 +46,7 @@ struct WindowMessage {
     int key = 0;
     int width = 0;
     int height = 0;
+    std::string path;
 };
 
 // Takes one waiting message for the window without blocking; false when none is waiting.

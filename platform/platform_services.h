@@ -19,6 +19,9 @@ public:
     // Cursor position in global screen coordinates.
     virtual void cursorPosition(int& x, int& y) = 0;
     virtual void setCursorPosition(int x, int y) = 0;
+    // True while mouse look may read and move the cursor: full screen, or a
+    // window that has the input focus, so that other windows stay usable.
+    virtual bool ownsCursor() { return true; }
 
     // True while the key with this Windows virtual-key code is held down.
     virtual bool isKeyDown(int virtualKey) = 0;

@@ -16,6 +16,16 @@ public:
 
     void setCursorPosition(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
 
+    bool ownsCursor() override {
+        // The program's one window is the one with the current GL context.
+        SDL_Window* window = SDL_GL_GetCurrentWindow();
+        if (window == nullptr) {
+            return true;
+        }
+        const Uint32 flags = SDL_GetWindowFlags(window);
+        return (flags & SDL_WINDOW_FULLSCREEN) != 0 || (flags & SDL_WINDOW_INPUT_FOCUS) != 0;
+    }
+
     bool isKeyDown(int virtualKey) override {
         const SDL_Keycode keycode = sdlKeycodeFromVirtualKey(virtualKey);
         if (keycode == SDLK_UNKNOWN) {

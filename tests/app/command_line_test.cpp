@@ -17,7 +17,8 @@ CommandLineResult parse(std::initializer_list<const char*> arguments, CommandLin
 TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
-    ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose"},
+    ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr"},
                     options, message),
               CommandLineResult::Run);
     EXPECT_TRUE(options.windowed);
@@ -26,12 +27,16 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     EXPECT_TRUE(options.verbose);
     EXPECT_EQ(options.frameLimit, 30);
     EXPECT_EQ(options.screenshotPath, "shot.png");
+    EXPECT_EQ(options.environmentFiles[0], "sky.hdr");
+    EXPECT_EQ(options.environmentFiles[1], "");
+    EXPECT_EQ(options.environmentFiles[2], "maps/a=b.exr");
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"},
-        {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"},
+        {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"}, {"--environment"}, {"--environment", "4=a.hdr"},
+        {"--environment", "0=a.hdr"}, {"--environment", "2="}, {"--environment", "a.hdr"}, {"--environment", "22=a"},
     };
     for (const auto& arguments : bad) {
         CommandLineOptions options;

@@ -21,6 +21,7 @@ public:
     int cursorX = 0;
     int cursorY = 0;
     int cursorMoves = 0;  // calls of setCursorPosition
+    bool cursorOwned = true;  // what ownsCursor answers: the window's focus
     std::set<int> keysDown;
     std::set<std::string> missingEntryPoints;  // names the GL lookup pretends not to know
     std::optional<std::string> extensionString;  // replaces the context's extension string
@@ -33,6 +34,7 @@ public:
         y = cursorY;
     }
     void setCursorPosition(int x, int y) override;
+    bool ownsCursor() override { return cursorOwned; }
     bool isKeyDown(int virtualKey) override { return keysDown.count(virtualKey) != 0; }
     void* glProcAddress(const char* name) override;
     const char* glExtensions() override;

@@ -1,0 +1,78 @@
+// Dropped maps: the waiting file, its check by name, and the replacement through the environment loader.
+#include "app/environment_drop.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "environment/environment_lights.h"
+#include "environment/environment_setup.h"
+#include "frame/overlay_status.h"
+#include "frame/scene_resources.h"
+#include "platform/platform_services.h"
+
+namespace {
+
+struct PendingDrop {
+    std::string path;
+    bool waiting = false;
+};
+
+PendingDrop& pending() {
+    static PendingDrop* const drop = new PendingDrop();
+    return *drop;
+}
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool hasMapExtension(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < path.size() - 4) {
+        return false;
+    }
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == "hdr" || extension == "exr";
+}
+
+void report(const std::string& text) {
+    std::fprintf(stderr, "lumivor: %s\n", text.c_str());
+    std::fflush(stderr);
+    showOverlayStatus(text, kStatusMilliseconds);
+}
+
+}  // namespace
+
+void dropEnvironmentFile(const std::string& path) {
+    if (!hasMapExtension(path)) {
+        report("Not used: " + baseName(path) + " (drop an .hdr or .exr map)");
+        return;
+    }
+    pending().path = path;
+    pending().waiting = true;
+    showOverlayStatus("Loading " + baseName(path), 0);
+}
+
+void loadDroppedEnvironment(AppWindow& window) {
+    if (!pending().waiting) {
+        return;
+    }
+    pending().waiting = false;
+    const std::string path = pending().path;
+    const int environment = environmentLights().currentEnvironment;
+    std::string cause;
+    if (replaceEnvironment(environment, path, sceneResources().environmentTextures, cause)) {
+        clearOverlayStatus();
+        std::fprintf(stderr, "lumivor: environment %d now uses %s\n", environment + 1, path.c_str());
+        std::fflush(stderr);
+    } else {
+        report("Could not load " + baseName(path) + ": " + cause);
+    }
+    window.lastTickCount = platform().ticks();
+}
+
+bool environmentDropPending() { return pending().waiting; }

@@ -1,0 +1,41 @@
+// Environment sources: the table of map files, built-in names until the user replaces one.
+#include "environment/environment_sources.h"
+
+namespace {
+
+struct Sources {
+    std::string files[kEnvironmentCount];
+    bool chosen[kEnvironmentCount] = {};
+    Sources() {
+        for (int e = 0; e < kEnvironmentCount; ++e) {
+            files[e] = kEnvironmentFiles[e];
+        }
+    }
+};
+
+Sources& sources() {
+    static Sources* const table = new Sources();
+    return *table;
+}
+
+}  // namespace
+
+const char* const kEnvironmentFiles[kEnvironmentCount] = {"uffizi-large.hdr", "tsy_hdrfin.hdr", "studio2.hdr"};
+
+void setEnvironmentFile(int environment, const std::string& path) {
+    if (environment < 0 || environment >= kEnvironmentCount) {
+        return;
+    }
+    sources().chosen[environment] = !path.empty();
+    sources().files[environment] = path.empty() ? std::string(kEnvironmentFiles[environment]) : path;
+}
+
+const std::string& environmentFile(int environment) { return sources().files[environment]; }
+
+bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
+
+std::string environmentFileLabel(int environment) {
+    const std::string& path = environmentFile(environment);
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

@@ -1,0 +1,19 @@
+// Environment sources: which file each environment reads, the built-in name or one the user chose for this run.
+#pragma once
+
+#include <string>
+
+#include "environment/environment_lights.h"
+
+// The built-in map file of each environment, in environment order, read from the working directory.
+extern const char* const kEnvironmentFiles[kEnvironmentCount];
+
+// Makes environment e read path from now on, also after a window
+// re-creation; an empty path restores the built-in file.
+void setEnvironmentFile(int environment, const std::string& path);
+// The file environment e reads.
+const std::string& environmentFile(int environment);
+// True when the user chose environment e's file (command line or drop).
+bool environmentFileChosen(int environment);
+// The chosen file's name without its folder, for the overlay.
+std::string environmentFileLabel(int environment);

@@ -1,4 +1,4 @@
-// lumivor-lights: prints the 64 directional lights Lumivor extracts from a Radiance HDR map.
+// lumivor-lights: prints the 64 directional lights Lumivor extracts from a Radiance HDR or OpenEXR map.
 #include <FreeImage.h>
 
 #include <cstdio>
@@ -18,8 +18,8 @@ constexpr int kChannels = 3;
 constexpr int kLightCount = 1 << kLightTreeDepth;
 
 const char* const kUsage =
-    "usage: lumivor-lights FILE.hdr [--json] [--image OUT.png]\n"
-    "Prints the 64 lights of a latitude-longitude Radiance HDR map, one per line:\n"
+    "usage: lumivor-lights FILE.hdr|FILE.exr [--json] [--image OUT.png]\n"
+    "Prints the 64 lights of a latitude-longitude Radiance HDR or OpenEXR map, one per line:\n"
     "index, direction x y z (y up, toward the light), colour r g b.\n"
     "  --json           print the lights as JSON instead\n"
     "  --image OUT.png  also write the map with its light regions and lights marked\n";
@@ -63,17 +63,12 @@ void printJson(const Vector3* directions, const Vector3* colours) {
 }
 
 int run(const Options& options) {
-    std::FILE* probe = std::fopen(options.file, "rb");
-    if (probe == nullptr) {
-        std::fprintf(stderr, "lumivor-lights: cannot open %s\n", options.file);
-        return kExitFailure;
-    }
-    std::fclose(probe);
     // The same load and rescale as the program; the texture read-back it does
     // returns exactly these floats, so the rescaled image is used directly.
-    FIBITMAP* image = loadRescaledEnvironmentImage(options.file, kEnvironmentMapSize, kEnvironmentMapSize);
+    std::string cause;
+    FIBITMAP* image = loadRescaledEnvironmentImage(options.file, kEnvironmentMapSize, kEnvironmentMapSize, &cause);
     if (image == nullptr) {
-        std::fprintf(stderr, "lumivor-lights: %s is not a readable Radiance HDR map\n", options.file);
+        std::fprintf(stderr, "lumivor-lights: cannot use %s: %s\n", options.file, cause.c_str());
         return kExitFailure;
     }
     std::vector<float> pixels(static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels);
@@ -92,7 +87,13 @@ int run(const Options& options) {
     }
 
     if (options.image != nullptr) {
-        FIBITMAP* map = FreeImage_Load(FIF_HDR, options.file, 0);
+        const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(options.file, 0) == FIF_EXR ? FIF_EXR : FIF_HDR;
+        FIBITMAP* loaded = FreeImage_Load(format, options.file, 0);
+        FIBITMAP* map = loaded != nullptr && FreeImage_GetImageType(loaded) != FIT_RGBF ? FreeImage_ConvertToRGBF(loaded)
+                                                                                          : loaded;
+        if (map != loaded && loaded != nullptr) {
+            FreeImage_Unload(loaded);
+        }
         const bool saved = map != nullptr && saveLightMapPicture(map, extractor.leaves(), kEnvironmentMapSize,
                                                                  kEnvironmentMapSize, options.image);
         if (map != nullptr) {

@@ -271,10 +271,10 @@ protected:
     void expectMapsAndCharacterRefused() {
         const std::string log = run_.readFile("Log.txt");
         for (int environment = 0; environment < 3; ++environment) {
-            const std::string line = std::string("Environment map \"") + kMapFiles[environment] +
-                                     "\" could not be read: environment " + std::to_string(environment) +
-                                     " gets 64 black lights.";
-            EXPECT_EQ(countOccurrences(log, line), 1) << log;
+            const std::string named = std::string("Environment map \"") + kMapFiles[environment] + "\" cannot be used: ";
+            const std::string black = ". Environment " + std::to_string(environment) + " gets 64 black lights.";
+            EXPECT_EQ(countOccurrences(log, named), 1) << log;
+            EXPECT_EQ(countOccurrences(log, black), 1) << log;
         }
         const std::string errors = run_.standardError();
         EXPECT_EQ(countOccurrences(errors, characterMessage(GetParam())), 1) << errors;

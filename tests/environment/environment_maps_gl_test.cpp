@@ -5,9 +5,12 @@
 #include <GL/glext.h>
 
 #include <FreeImage.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "environment/environment_map.h"
 #include "environment/environment_setup.h"
 #include "environment/light_extractor.h"
+#include "frame/overlay_pass.h"
 #include "gpu/logger.h"
 #include "support/gl_test_context.h"
 #include "support/scratch_directory.h"
@@ -23,8 +27,8 @@ namespace {
 
 constexpr int kLights = 64;
 
-// Writes a width x height Radiance HDR file of random radiance with one bright spot.
-void writeMap(const std::string& path, int width, int height, unsigned seed) {
+// Writes a width x height Radiance HDR (or OpenEXR) file of random radiance with one bright spot.
+void writeMap(const std::string& path, int width, int height, unsigned seed, FREE_IMAGE_FORMAT format = FIF_HDR) {
     FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height);
     ASSERT_NE(image, nullptr);
     std::mt19937 random(seed);
@@ -36,7 +40,7 @@ void writeMap(const std::string& path, int width, int height, unsigned seed) {
         }
     }
     reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, height * 7 / 8))[width / 3] = {900.0f, 800.0f, 700.0f};
-    ASSERT_TRUE(FreeImage_Save(FIF_HDR, image, path.c_str(), 0));
+    ASSERT_TRUE(FreeImage_Save(format, image, path.c_str(), 0));
     FreeImage_Unload(image);
 }
 
@@ -93,7 +97,8 @@ TEST_F(EnvironmentMapsGl, MissingMapIsLoggedAndGetsBlackLightsWhileStartUpFinish
     EnvironmentLights& lights = environmentLights();
 
     const std::string log = scratch.readFile("Log.txt");
-    EXPECT_NE(log.find(kEnvironmentFiles[1]), std::string::npos) << log;
+    EXPECT_NE(log.find(std::string("\"") + kEnvironmentFiles[1] + "\" cannot be used: missing"), std::string::npos)
+        << log;
     EXPECT_EQ(log.find(kEnvironmentFiles[0]), std::string::npos) << log;
     for (int i = 0; i < kLights; ++i) {
         const Vector3& c = lights.colours[1][i];
@@ -116,4 +121,36 @@ TEST_F(EnvironmentMapsGl, MissingMapIsLoggedAndGetsBlackLightsWhileStartUpFinish
     releaseEnvironments(textures);
     EXPECT_FALSE(glIsTexture(textures[0]));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(EnvironmentMapsGl, AChosenOpenExrMapGivesItsEnvironmentTheLightsLumivorLightsPrintsAndItsNameInTheOverlay) {
+    ScratchDirectory scratch;
+    mkdir(scratch.file("maps").c_str(), 0700);
+    writeMap(scratch.file("maps/sky.exr"), 80, 40, 4, FIF_EXR);
+    setEnvironmentFile(1, "maps/sky.exr");
+    GLuint textures[kEnvironmentCount] = {};
+    loadEnvironments(textures);
+    EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
+    EXPECT_EQ(environmentOverlayLine(0), "Environment(1/2/3): Uffizi");
+    setEnvironmentFile(1, "");
+    EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
+
+    std::FILE* pipe = popen(LUMIVOR_LIGHTS_TOOL " maps/sky.exr", "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string printed;
+    char buffer[4096];
+    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) printed.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << printed;
+    std::istringstream lines(printed);
+    const EnvironmentLights& lights = environmentLights();
+    for (int i = 0; i < kLights; ++i) {
+        int index = -1;
+        Vector3 d, c;
+        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z) << printed;
+        const Vector3& ld = lights.directions[1][i];
+        const Vector3& lc = lights.colours[1][i];
+        EXPECT_TRUE(d.x == ld.x && d.y == ld.y && d.z == ld.z && c.x == lc.x && c.y == lc.y && c.z == lc.z) << i;
+    }
+    EXPECT_GT(lights.colours[1][0].x + lights.colours[1][kLights - 1].x, 0.0f);
+    releaseEnvironments(textures);
 }

@@ -66,6 +66,21 @@ TEST_F(CameraTest, FiveHundredPixelsRightTurnsOneRadianRightAndRecentres) {
     EXPECT_NEAR(direction().y, 0.0f, 1e-6f);
 }
 
+TEST_F(CameraTest, WithoutFocusTheCursorIsNeitherReadNorMovedAndFocusReturnsWithoutAJump) {
+    fake.cursorOwned = false;
+    frameWithCursorAt(kCentreX + 300, kCentreY + 40);  // the user works in another window
+    frameWithCursorAt(kCentreX - 200, kCentreY);
+    EXPECT_EQ(fake.cursorMoves, 0);
+    EXPECT_EQ(direction().z, -1.0f);
+    fake.cursorOwned = true;
+    cam.update();  // the cursor is taken back to the centre, the view stays
+    EXPECT_EQ(fake.cursorMoves, 1);
+    EXPECT_EQ(fake.cursorX, kCentreX);
+    EXPECT_EQ(direction().z, -1.0f);
+    frameWithCursorAt(kCentreX + 500, kCentreY);
+    EXPECT_NEAR(direction().x, std::sin(1.0f), 1e-6f);
+}
+
 TEST_F(CameraTest, UpwardPushClampsExactlyAtTheLimitAndThenOnlyTurns) {
     frameWithCursorAt(kCentreX, kCentreY - 600);  // 1.2 radians asked for
     EXPECT_EQ(cam.getPitch(), Camera::kPitchLimit);

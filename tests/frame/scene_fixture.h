@@ -35,6 +35,9 @@ protected:
     // The window pixel a world point lands on; false when it is off screen.
     static bool project(const Vector3& world, int& x, int& y);
 
+    // The AppWindow the scene was initialised for.
+    static AppWindow& sceneWindow() { return appWindow; }
+
     static KeyState keys;
     static std::string startupLog;
 

@@ -1,19 +1,32 @@
 // The whole frame in a real GL context: start-up log, supersampling rebuilds, clean frames, and picture checks.
+#include <FreeImage.h>
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
+#include "app/environment_drop.h"
 #include "app/scene_state.h"
+#include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_map.h"
+#include "environment/environment_setup.h"
+#include "environment/light_extractor.h"
+#include "frame/overlay_pass.h"
+#include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
 #include "gpu/render_targets.h"
+#include "platform/native_window.h"
 #include "platform/virtual_keys.h"
 #include "scene_fixture.h"
 #include "support/program_run.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -342,4 +355,102 @@ TEST_F(SceneFrameTest, SupersamplingSoftensHardEdges) {
     frame();
     const double doubled = edgeEnergy(windowPixels(), kWidth, kHeight);
     EXPECT_LT(doubled, 0.8 * single);
+}
+
+TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem) {
+    frame();
+    const std::vector<unsigned char> pixels = windowPixels();
+    auto at = [&](int x, int y) { return &pixels[(y * kWidth + x) * 3]; };
+    auto white = [&](int x, int y) { return at(x, y)[0] == 255 && at(x, y)[1] == 255 && at(x, y)[2] == 255; };
+    int glyphPixels = 0, edges = 0, shadowed = 0;
+    for (int y = kHeight * 2 / 3; y < kHeight; ++y) {  // the help lines, over the bright courtyard
+        for (int x = 0; x + 1 < kWidth / 2; ++x) {
+            if (!white(x, y)) continue;
+            ++glyphPixels;
+            if (white(x + 1, y - 1)) continue;  // rows are bottom first: y - 1 is one pixel down
+            ++edges;
+            const unsigned char* shadow = at(x + 1, y - 1);
+            shadowed += shadow[0] + shadow[1] + shadow[2] == 0 ? 1 : 0;
+        }
+    }
+    // Saturated sky is white too; its edges are not shadowed, the glyphs' are.
+    EXPECT_GT(glyphPixels, 200);
+    EXPECT_GT(edges, 100);
+    EXPECT_GT(shadowed, edges * 8 / 10);
+}
+
+namespace {
+
+std::string writeDropMap(const std::string& path) {
+    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, 64, 32);
+    for (int y = 0; y < 32; ++y) {
+        FIRGBF* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, y));
+        for (int x = 0; x < 64; ++x) row[x] = {0.1f * (x % 7), 0.05f * (y % 5), 0.3f};
+    }
+    reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, 28))[10] = {500.0f, 400.0f, 300.0f};
+    EXPECT_TRUE(FreeImage_Save(FIF_HDR, image, path.c_str(), 0));
+    FreeImage_Unload(image);
+    return path;
+}
+
+}  // namespace
+
+TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLoadingAndABrokenOneChangesNothing) {
+    environmentLights().selectEnvironment(2);
+    GLuint* textures = sceneResources().environmentTextures;
+    const GLuint studio = textures[2];
+    const std::string path = writeDropMap("dropped-sky.hdr");
+    // A drop arrives as SDL delivers it: an event whose file name the receiver frees.
+    SDL_Event event = {};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path.c_str());
+    event.drop.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    WindowMessage message;
+    for (int i = 0; i < 1000 && message.type != MessageType::DropFile; ++i) {
+        ASSERT_TRUE(peekMessage(sceneWindow().native, message));
+    }
+    ASSERT_EQ(message.path, path);
+    windowProc(sceneWindow(), message);
+    EXPECT_EQ(overlayStatus(), "Loading dropped-sky.hdr");
+    frame();
+    loadDroppedEnvironment(sceneWindow());
+
+    EXPECT_FALSE(glIsTexture(studio));
+    EXPECT_TRUE(glIsTexture(textures[2]));
+    EXPECT_EQ(overlayStatus(), "");
+    EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): dropped-sky.hdr");
+    FIBITMAP* image = loadRescaledEnvironmentImage(path.c_str(), kEnvironmentMapSize, kEnvironmentMapSize);
+    ASSERT_NE(image, nullptr);
+    std::vector<float> pixels(std::size_t(kEnvironmentMapSize) * kEnvironmentMapSize * 3);
+    copyEnvironmentPixels(image, pixels.data());
+    FreeImage_Unload(image);
+    Vector3 directions[kDefaultLightCount];
+    Vector3 colours[kDefaultLightCount];
+    extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours);
+    const EnvironmentLights& lights = environmentLights();
+    EXPECT_EQ(std::memcmp(lights.currentDirections, directions, sizeof directions), 0);
+    EXPECT_EQ(std::memcmp(lights.currentColours, colours, sizeof colours), 0);
+
+    // A broken map leaves texture and lights as they are and says why.
+    const std::string map = readWholeFile(path);
+    std::FILE* cut = std::fopen("broken.hdr", "wb");
+    std::fwrite(map.data(), 1, map.size() / 2, cut);
+    std::fclose(cut);
+    const GLuint dropped = textures[2];
+    message.path = "broken.hdr";
+    testing::internal::CaptureStderr();
+    windowProc(sceneWindow(), message);
+    frame();
+    loadDroppedEnvironment(sceneWindow());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Could not load broken.hdr: truncated"), std::string::npos) << said;
+    EXPECT_NE(overlayStatus().find("Could not load broken.hdr: truncated"), std::string::npos);
+    EXPECT_EQ(textures[2], dropped);
+    EXPECT_EQ(std::memcmp(lights.currentColours, colours, sizeof colours), 0);
+
+    std::string cause;
+    EXPECT_TRUE(replaceEnvironment(2, kEnvironmentFiles[2], textures, cause)) << cause;
+    setEnvironmentFile(2, "");
+    clearOverlayStatus();
 }

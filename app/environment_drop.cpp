@@ -39,17 +39,29 @@ bool hasMapExtension(const std::string& path) {
     return extension == "hdr" || extension == "exr";
 }
 
-void report(const std::string& text) {
+// The cause up to its first explanation, short enough for one overlay line.
+std::string headline(const std::string& cause) {
+    std::size_t end = cause.size();
+    for (const char* mark : {": ", " (", ", which"}) {
+        const std::size_t at = cause.find(mark);
+        end = at != std::string::npos && at < end ? at : end;
+    }
+    return cause.substr(0, end);
+}
+
+// The whole text on standard error, its headline for a few seconds in the overlay.
+void report(const std::string& text, const std::string& overlayText) {
     std::fprintf(stderr, "lumivor: %s\n", text.c_str());
     std::fflush(stderr);
-    showOverlayStatus(text, kStatusMilliseconds);
+    showOverlayStatus(overlayText, kStatusMilliseconds);
 }
 
 }  // namespace
 
 void dropEnvironmentFile(const std::string& path) {
     if (!hasMapExtension(path)) {
-        report("Not used: " + baseName(path) + " (drop an .hdr or .exr map)");
+        const std::string text = "Not used: " + baseName(path) + " (drop an .hdr or .exr map)";
+        report(text, text);
         return;
     }
     pending().path = path;
@@ -70,7 +82,7 @@ void loadDroppedEnvironment(AppWindow& window) {
         std::fprintf(stderr, "lumivor: environment %d now uses %s\n", environment + 1, path.c_str());
         std::fflush(stderr);
     } else {
-        report("Could not load " + baseName(path) + ": " + cause);
+        report("Could not load " + path + ": " + cause, "Could not load " + baseName(path) + ": " + headline(cause));
     }
     window.lastTickCount = platform().ticks();
 }

@@ -3,6 +3,7 @@
 
 #include <FreeImage.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -120,6 +121,38 @@ TEST_F(ControlsTest, EnvironmentKeysChangeTheSky) {
     EXPECT_GT(field.channelMean(2, top, kHeight) - field.channelMean(0, top, kHeight),
               courtyard.channelMean(2, top, kHeight) - courtyard.channelMean(0, top, kHeight) + 30.0);
     EXPECT_LT(studio.meanLuminance(160, top, kWidth, kHeight), 0.5 * courtyard.meanLuminance(160, top, kWidth, kHeight));
+}
+
+TEST_F(ControlsTest, F12SavesATimeStampedScreenshotOfAMapChosenOnTheCommandLine) {
+    // A blue sky replaces the orange courtyard of environment 1.
+    FreeImage_Initialise(FALSE);
+    FIBITMAP* sky = FreeImage_AllocateT(FIT_RGBF, 64, 32);
+    for (int y = 0; y < 32; ++y) {
+        FIRGBF* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(sky, y));
+        for (int x = 0; x < 64; ++x) row[x] = {0.1f, 0.3f, 2.0f};
+    }
+    ASSERT_TRUE(FreeImage_Save(FIF_EXR, sky, run_->file("blue.exr").c_str(), 0));
+    FreeImage_Unload(sky);
+    ASSERT_TRUE(run_->start({"--windowed", "--no-dialogs", "--verbose", "--environment", "1=blue.exr"}));
+    const std::string window = run_->findWindow(kLimitMilliseconds);
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(run_->waitForStandardError("first frame shown", 1, kLimitMilliseconds)) << run_->standardError();
+    pressKeys(window, "F12");
+    for (int waited = 0; waited < 30000 && run_->standardOutput().find(".png") == std::string::npos; waited += 100) {
+        sleepMilliseconds(100);
+    }
+    run_->sendSignal(SIGTERM);
+    ASSERT_TRUE(run_->waitForExit(kLimitMilliseconds, status_));
+    const std::string path = run_->standardOutput().substr(0, run_->standardOutput().find('\n'));
+    const std::string name = path.substr(path.rfind('/') + 1);
+    EXPECT_EQ(path, run_->directory() + "/" + name);
+    EXPECT_EQ(name.size(), std::string("lumivor-YYYYMMDD-HHMMSS.png").size()) << name;
+    EXPECT_EQ(name.rfind("lumivor-20", 0), 0u) << name;
+    const Picture shot = loadPicture(path);
+    ASSERT_TRUE(shot.valid) << "a 320 x 240 PNG at " << path;
+    const int top = kHeight / 2;
+    EXPECT_GT(shot.channelMean(2, top, kHeight), shot.channelMean(0, top, kHeight) + 40.0);
+    EXPECT_GT(shot.meanLuminance(0, 0, kWidth, top), 20.0) << "the lit ground and figures, not a blank frame";
 }
 
 TEST_F(ControlsTest, F2ShowsTheGreyOcclusionImage) {

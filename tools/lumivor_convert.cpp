@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "environment/hdr_header.h"
+#include "platform/file_mapping.h"
+
 namespace {
 
 constexpr int kExitFailure = 1;
@@ -31,6 +34,17 @@ int convert(const char* input, const char* output) {
     const FREE_IMAGE_FORMAT format = formatOf(input);
     if (format != FIF_EXR && format != FIF_HDR) {
         return fail("not an OpenEXR or Radiance HDR image", input);
+    }
+    if (format == FIF_HDR) {
+        // FreeImage's reader trusts the size line; absurd or unsupported headers never reach it.
+        FileMapping file;
+        if (!file.open(input)) {
+            return fail(file.failure().c_str(), input);
+        }
+        const HdrHeaderCheck header = checkHdrHeader(file.data(), file.size());
+        if (header.status != HdrHeaderStatus::Acceptable) {
+            return fail(header.cause.c_str(), input);
+        }
     }
     FIBITMAP* image = FreeImage_Load(format, input, 0);
     if (image == nullptr) {

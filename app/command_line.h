@@ -1,4 +1,4 @@
-// Command-line options: answers to the start-up question, dialogs, frame limit, screenshot, environment files, help and version.
+// Command-line options: answers to the start-up question, dialogs, frame limit, screenshot, help and version.
 #pragma once
 
 #include <string>

@@ -35,7 +35,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }
         extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                      lights.colours[environment]);
+                      lights.colours[environment], lights.solidAngles[environment]);
     }
 }
 

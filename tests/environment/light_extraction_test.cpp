@@ -105,13 +105,15 @@ TEST(LightExtraction, OneBrightPixelGivesOneLightWithItsDirectionAndWeightedMean
     const auto lights = extract(map);
     const std::vector<const LightRegion*> leaves = lights->extractor->leaves();
     int lit = 0;
-    // Every light covers its pixel count times a horizon pixel's solid angle;
-    // together they cover the sky above the skipped band.
+    // Every light covers its pixel count times a horizon pixel's solid angle
+    // (none for an empty region, whatever its bounds); together they cover the
+    // sky above the skipped band.
     const float horizonPixel = 2.0f * kPi * kPi / (256.0f * 256.0f);
     double sky = 0.0;
     for (int i = 0; i < kLights; ++i) {
         const LightRegion& leaf = *leaves[i];
-        EXPECT_EQ(lights->solidAngles[i], float((leaf.x1 - leaf.x0) * (leaf.y1 - leaf.y0)) * horizonPixel) << i;
+        const float pixels = leaf.holdsPixels() ? float((leaf.x1 - leaf.x0) * (leaf.y1 - leaf.y0)) : 0.0f;
+        EXPECT_EQ(lights->solidAngles[i], pixels * horizonPixel) << i;
         sky += lights->solidAngles[i];
         if (!(leaf.x0 <= column && column < leaf.x1 && leaf.y0 <= row && row < leaf.y1)) {
             EXPECT_EQ(brightness(lights->colours[i]), 0.0f) << i;

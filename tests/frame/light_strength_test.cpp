@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <vector>
 
 #include "camera/camera.h"
@@ -38,24 +37,6 @@ std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunSh
 }
 
 Vector3 sunAt45Degrees(float x, float z) { return normalize(Vector3(x, std::sqrt(x * x + z * z), z)); }
-
-// The darkest ground on the segment from a to b, over the mean of the ground
-// beside it (moved by offset), where each is in view.
-double shadowOverBeside(const std::function<double(const Vector3&)>& ground, const Vector3& a, const Vector3& b,
-                        const Vector3& offset) {
-    double shadow = 1e30, beside = 0.0;
-    int besideCount = 0;
-    for (int step = 0; step <= 20; ++step) {
-        const Vector3 point = a + (b - a) * (static_cast<float>(step) / 20.0f);
-        const double inside = ground(point);
-        if (inside >= 0.0) shadow = std::min(shadow, inside);
-        const double next = ground(point + offset);
-        if (next >= 0.0) beside += next, ++besideCount;
-    }
-    EXPECT_GT(besideCount, 0);
-    EXPECT_LT(shadow, 1e30);
-    return besideCount > 0 ? shadow / (beside / besideCount) : 1.0;
-}
 
 class LightStrengthTest : public SceneFixture {
 protected:
@@ -94,6 +75,23 @@ protected:
         return luminance(at(lit, x, y));
     }
 
+    // The darkest ground on the segment from a to b, over the mean of the ground
+    // beside it (moved by offset), where each is in view.
+    double shadowOverBeside(const Vector3& a, const Vector3& b, const Vector3& offset) const {
+        double shadow = 1e30, beside = 0.0;
+        int besideCount = 0;
+        for (int step = 0; step <= 20; ++step) {
+            const Vector3 point = a + (b - a) * (static_cast<float>(step) / 20.0f);
+            const double inside = ground(point);
+            if (inside >= 0.0) shadow = std::min(shadow, inside);
+            const double next = ground(point + offset);
+            if (next >= 0.0) beside += next, ++besideCount;
+        }
+        EXPECT_GT(besideCount, 0);
+        EXPECT_LT(shadow, 1e30);
+        return besideCount > 0 ? shadow / (beside / besideCount) : 1.0;
+    }
+
     std::vector<float> lit, normals, positions;
     int width = 0, height = 0;
 };
@@ -115,8 +113,7 @@ TEST_F(LightStrengthTest, SunCastsDarkShadowsAndEightTimesTheMapLightsEightTimes
     const Vector3 sun = sunAt45Degrees(1.0f, 0.0f);
     render(skyMap(0.05f, sun, 0.9f));
     // The character's shadow falls toward -x; the ground in front of it is lit.
-    auto groundAt = [this](const Vector3& point) { return ground(point); };
-    EXPECT_LT(shadowOverBeside(groundAt, Vector3(-1.4f, 0, 0), Vector3(-0.4f, 0, 0), Vector3(0, 0, 1.2f)), 0.25);
+    EXPECT_LT(shadowOverBeside(Vector3(-1.4f, 0, 0), Vector3(-0.4f, 0, 0), Vector3(0, 0, 1.2f)), 0.25);
     auto mean = [](const std::vector<double>& values) {
         double sum = 0.0;
         for (double v : values) sum += v;
@@ -166,7 +163,6 @@ TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight)
     // one half): the ground in the matte sphere's long shadow keeps three quarters.
     const float elevation = 10.0f * 3.14159265f / 180.0f;
     render(skyMap(0.05f, Vector3(std::cos(elevation), std::sin(elevation), 0.0f), 0.5f));
-    auto groundAt = [this](const Vector3& point) { return ground(point); };
-    const double kept = shadowOverBeside(groundAt, Vector3(-7.0f, 0, -3.0f), Vector3(-5.0f, 0, -3.0f), Vector3(0, 0, 1.5f));
+    const double kept = shadowOverBeside(Vector3(-7.0f, 0, -3.0f), Vector3(-5.0f, 0, -3.0f), Vector3(0, 0, 1.5f));
     EXPECT_NEAR(kept, 0.74, 0.07);
 }

@@ -1,12 +1,15 @@
 // Lighting pass, ambient occlusion: adds the sky visibility of four light directions per quad, as grey.
 // Inputs: the lighting set ("posMap" 1, "norMap" 2, "shaMap0".."shaMap3" 4-7
 // with their texture matrices, "lDir0".."lDir3"); "envMap" 0, "colMap" 3,
-// "background" 8, "camPos" and "expo" are taken but not needed: occlusion
-// depends on geometry alone; "lColor0".."lColor3" only tell empty regions apart.
-// Each of the 64 light directions samples the sky; a point adds the cosine of
-// every direction it sees (not shadowed), so an open floor is a middle grey and
-// hidden or downward-facing parts go dark. The background is a flat grey. Every quad
-// adds a sixteenth of alpha, so the combine step shows no sky in this mode.
+// "background" 8, "camPos", "expo" and "lColor0".."lColor3" are taken but not
+// needed; "lEnergy" (the four lights' energies: colour luminance times solid
+// angle) and "groundEnergy" (the sum over all lights of energy times the cosine
+// to the ground's normal) weigh the directions.
+// Each of the 64 light directions samples the sky; a point adds the energy times
+// the cosine of every direction it sees (not shadowed), over the ground's total,
+// so an open floor is a middle grey whatever the map's scale, and hidden or
+// downward-facing parts go dark. The background is the same flat grey. Every
+// quad adds a sixteenth of alpha, so the combine step shows no sky in this mode.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
 
@@ -29,12 +32,14 @@ uniform vec4 lColor0;
 uniform vec4 lColor1;
 uniform vec4 lColor2;
 uniform vec4 lColor3;
+uniform vec4 lEnergy;
+uniform float groundEnergy;
 
 const float kGroupShare = 1.0 / 16.0;
-// Cosine-weighted visibility of 64 directions, scaled so an open floor is a
-// middle grey (about 0.4 before the tone curve), and the background the same.
-const float kDirectionWeight = 1.0 / 100.0;
+// Open floor and background: a middle grey (0.4 before the tone curve).
 const float kBackground = 0.4;
+// The largest half float (65504) shared by the 16 quads that add up in the target.
+const float kQuadLimit = 4094.0;
 const float kNormalOffset = 0.03;
 const float kDepthBias = 0.0015;
 const float kSlopeBias = 0.0006;
@@ -56,9 +61,9 @@ float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
     return shadow2D(map, coordinate.xyz).r;
 }
 
-float sees(vec3 n, vec3 direction, vec3 colour)
+float sees(vec3 n, vec3 direction, float energy)
 {
-    return max(dot(n, direction), 0.0) * step(1e-8, dot(colour, vec3(1.0)));
+    return max(dot(n, direction), 0.0) * energy;
 }
 
 void main()
@@ -72,11 +77,12 @@ void main()
     vec3 n = normalize(normalSample.xyz);
     vec3 p = texture2DRect(posMap, at).xyz + n * kNormalOffset;
 
-    // Empty regions (black, pointing straight down) are no sky direction.
+    // Empty regions (black, pointing straight down) have no energy.
     float seen = 0.0;
-    seen += sees(n, lDir0.xyz, lColor0.rgb) * lit(shaMap0, gl_TextureMatrix[4], p + lDir0.xyz * kNormalOffset, dot(n, lDir0.xyz));
-    seen += sees(n, lDir1.xyz, lColor1.rgb) * lit(shaMap1, gl_TextureMatrix[5], p + lDir1.xyz * kNormalOffset, dot(n, lDir1.xyz));
-    seen += sees(n, lDir2.xyz, lColor2.rgb) * lit(shaMap2, gl_TextureMatrix[6], p + lDir2.xyz * kNormalOffset, dot(n, lDir2.xyz));
-    seen += sees(n, lDir3.xyz, lColor3.rgb) * lit(shaMap3, gl_TextureMatrix[7], p + lDir3.xyz * kNormalOffset, dot(n, lDir3.xyz));
-    gl_FragColor = vec4(vec3(seen * kDirectionWeight), kGroupShare);
+    seen += sees(n, lDir0.xyz, lEnergy.x) * lit(shaMap0, gl_TextureMatrix[4], p + lDir0.xyz * kNormalOffset, dot(n, lDir0.xyz));
+    seen += sees(n, lDir1.xyz, lEnergy.y) * lit(shaMap1, gl_TextureMatrix[5], p + lDir1.xyz * kNormalOffset, dot(n, lDir1.xyz));
+    seen += sees(n, lDir2.xyz, lEnergy.z) * lit(shaMap2, gl_TextureMatrix[6], p + lDir2.xyz * kNormalOffset, dot(n, lDir2.xyz));
+    seen += sees(n, lDir3.xyz, lEnergy.w) * lit(shaMap3, gl_TextureMatrix[7], p + lDir3.xyz * kNormalOffset, dot(n, lDir3.xyz));
+    float grey = groundEnergy > 0.0 ? min(seen * kBackground / groundEnergy, kQuadLimit) : 0.0;
+    gl_FragColor = vec4(vec3(grey), kGroupShare);
 }

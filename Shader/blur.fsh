@@ -18,5 +18,6 @@ void main()
     sum += texture2DRect(col, at - step * 1.3846154).rgb * 0.3162162;
     sum += texture2DRect(col, at + step * 3.2307692).rgb * 0.0702703;
     sum += texture2DRect(col, at - step * 3.2307692).rgb * 0.0702703;
-    gl_FragColor = vec4(sum, 1.0);
+    // The weights add up to a hair over one: keep within the half-float range of the target.
+    gl_FragColor = vec4(min(sum, vec3(65504.0)), 1.0);
 }

@@ -29,5 +29,6 @@ void main()
     vec2 centre = gl_TexCoord[0].xy;
     vec3 sum = combined(centre + vec2(-0.5, -0.5)) + combined(centre + vec2(0.5, -0.5))
              + combined(centre + vec2(-0.5, 0.5)) + combined(centre + vec2(0.5, 0.5));
-    gl_FragColor = vec4(sum * 0.25, 1.0);
+    // Lit image plus sky may exceed the half-float range of the target: keep within it.
+    gl_FragColor = vec4(min(sum * 0.25, vec3(65504.0)), 1.0);
 }

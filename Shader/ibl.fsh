@@ -7,22 +7,31 @@
 // world position to that map), "background" unit 8 (the sky image), "envMap"
 // unit 0 (the latitude-longitude environment, 2D), "camPos" (eye position),
 // "lDir0".."lDir3" (unit directions toward the lights), "lColor0".."lColor3"
-// (the lights' colours), "expo" (taken, not applied: exposure is applied once,
-// in the final pass).
+// (the lights' colours), "lSolidAngle" (the four lights' solid angles),
+// "lEnergy" (the four lights' energies: colour luminance times solid angle),
+// "groundEnergy" (the sum over all lights of energy times the cosine to the
+// ground's normal), "expo" (taken, not applied: exposure is applied once, in
+// the final pass).
 //
-// Light strength: every light stands for one median-cut region, and the cut
-// gives each region about the same share of the sky's energy. A light's colour
-// is the mean over its region, so its brightness tells how small the region is,
-// not how strong the light is; each light therefore shines with its colour's
-// chromaticity at one common irradiance (kLightIrradiance), which matches skies
-// whose mean radiance is near 1. The mirror and glossy reflections and the ground
-// are not per light: each of the 16 quads adds a sixteenth of them.
+// Light strength: every light stands for one median-cut region of the sky. Its
+// colour is the region's latitude-weighted mean radiance and "lSolidAngle" the
+// steradians the region covers, so colour times solid angle is the irradiance
+// the light gives a surface facing it. Under a uniform sky of radiance L a white
+// matte surface facing up is then lit at L, as bright as the sky. The mirror and
+// glossy reflections and the ground are not per light: each of the 16 quads
+// adds a sixteenth of them.
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
-// ground seen along the view ray), darkened by the share of the lights' cosine-
-// weighted light that the scene blocks; where the environment has next to no
-// ground (nearly black), a grey floor lit by the same lights shows instead. Its quads add a sixteenth of alpha each,
-// which tells the combine step that the pixel already carries the environment.
+// ground seen along the view ray) times the share of the ground's light that
+// reaches the point: each quad adds its lights' energy times cosine times
+// visibility over "groundEnergy", so the 16 quads together add all of it on open
+// ground. Where the environment has next to no ground (nearly black), a grey
+// floor lit by the same lights shows instead. Its quads add a sixteenth of alpha
+// each, which tells the combine step that the pixel already carries the
+// environment.
+//
+// Whatever a quad adds stays below a sixteenth of the half-float maximum, so the
+// sum of the 16 quads never overflows the target, however bright the map.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
 
@@ -45,10 +54,14 @@ uniform vec4 lColor0;
 uniform vec4 lColor1;
 uniform vec4 lColor2;
 uniform vec4 lColor3;
+uniform vec4 lSolidAngle;
+uniform vec4 lEnergy;
+uniform float groundEnergy;
 
 const float PI = 3.14159265;
-const float kLightIrradiance = 0.07;
 const float kGroupShare = 1.0 / 16.0;
+// The largest half float (65504) shared by the 16 quads that add up in the target.
+const float kQuadLimit = 4094.0;
 const float kGlossExponent = 80.0;
 const float kFloorAlbedo = 0.45;
 const float kFloorFadeStart = 4.5;
@@ -73,13 +86,6 @@ vec2 latitudeLongitude(vec3 d)
 float luminance(vec3 c)
 {
     return dot(c, vec3(0.2125, 0.7154, 0.0721));
-}
-
-// Colour over luminance: the light's hue at unit brightness; an empty region adds nothing.
-vec3 chromaticity(vec3 c)
-{
-    float l = luminance(c);
-    return l > 1e-8 ? c / l : vec3(0.0);
 }
 
 // cosine: of the angle between the surface normal and the light.
@@ -118,11 +124,13 @@ void main()
     directions[1] = lDir1.xyz;
     directions[2] = lDir2.xyz;
     directions[3] = lDir3.xyz;
+    // Each light's strength: colour times solid angle, the irradiance it gives
+    // a surface facing it.
     vec3 colours[4];
-    colours[0] = lColor0.rgb;
-    colours[1] = lColor1.rgb;
-    colours[2] = lColor2.rgb;
-    colours[3] = lColor3.rgb;
+    colours[0] = lColor0.rgb * lSolidAngle.x;
+    colours[1] = lColor1.rgb * lSolidAngle.y;
+    colours[2] = lColor2.rgb * lSolidAngle.z;
+    colours[3] = lColor3.rgb * lSolidAngle.w;
 
     // Lights behind the surface need no shadow lookup.
     vec3 offsetPoint = p + n * kNormalOffset;
@@ -137,25 +145,25 @@ void main()
     visibility[3] = c3 > 0.0 ? lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, c3) : 0.0;
 
     if (ground) {
+        // open: this quad's part of the ground's light that reaches the point.
         float open = 0.0;
-        float total = 0.0;
         vec3 floorLight = vec3(0.0);
         for (int k = 0; k < 4; ++k) {
-            float cosine = max(dot(n, directions[k]), 0.0) * step(1e-8, luminance(colours[k]));
-            open += cosine * visibility[k];
-            total += cosine;
-            floorLight += chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
+            float cosine = max(dot(n, directions[k]), 0.0);
+            open += lEnergy[k] * cosine * visibility[k];
+            floorLight += colours[k] * (cosine * visibility[k]);
         }
-        float share = total > 0.0 ? open / total : 1.0;
+        // A map without light above the horizon leaves the ground unshadowed.
+        float share = groundEnergy > 0.0 ? open / groundEnergy : kGroupShare;
         vec3 sky = texture2DRect(background, at).rgb;
-        vec3 caught = sky * share * kGroupShare;
+        vec3 caught = sky * share;
         // Where the environment has next to no ground of its own (a studio's
         // black floor), a grey floor lit by the same lights takes its place,
         // fading out toward the quad's edges so it ends softly in the scene.
         float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
         float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, luminance(sky));
         vec3 litFloor = floorLight * (kFloorAlbedo / PI) * fade * missingGround;
-        gl_FragColor = vec4(caught + litFloor, kGroupShare);
+        gl_FragColor = vec4(min(caught + litFloor, vec3(kQuadLimit)), kGroupShare);
         return;
     }
 
@@ -172,7 +180,7 @@ void main()
         if (cosine <= 0.0) {
             continue;
         }
-        vec3 irradiance = chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
+        vec3 irradiance = colours[k] * (cosine * visibility[k]);
         diffuse += irradiance;
         vec3 h = normalize(l + v);
         float highlight = pow(max(dot(n, h), 0.0), kGlossExponent) * (kGlossExponent + 8.0) / 8.0;
@@ -188,5 +196,5 @@ void main()
         vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
         colour += reflected * reflection * albedo.rgb * kGroupShare;
     }
-    gl_FragColor = vec4(max(colour, vec3(0.0)), 0.0);
+    gl_FragColor = vec4(clamp(colour, vec3(0.0), vec3(kQuadLimit)), 0.0);
 }

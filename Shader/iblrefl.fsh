@@ -29,5 +29,6 @@ void main()
     vec3 n = normalize(normalSample.xyz);
     vec3 v = normalize(camPos.xyz - texture2DRect(posMap, at).xyz);
     vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
-    gl_FragColor = vec4(reflected * kGroupShare, 0.0);
+    // Each of the 16 quads keeps below a sixteenth of the half-float maximum.
+    gl_FragColor = vec4(min(reflected * kGroupShare, vec3(4094.0)), 0.0);
 }

@@ -19,6 +19,8 @@ varying vec3 worldDirection;
 const float PI = 3.14159265;
 const int kTapCount = 16;
 const float kGoldenAngle = 2.39996323;
+// The largest half float.
+const float kHalfMax = 65504.0;
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -43,5 +45,6 @@ void main()
         sum += texture2D(diffuseMap, latitudeLongitude(tap)).rgb;
     }
     vec3 radiance = sum / float(kTapCount);
-    gl_FragColor = vec4(max(radiance, vec3(0.0)), 1.0);
+    // Kept within the half-float range of the target, however bright the map.
+    gl_FragColor = vec4(clamp(radiance, vec3(0.0), vec3(kHalfMax)), 1.0);
 }

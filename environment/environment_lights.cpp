@@ -6,6 +6,7 @@
 void EnvironmentLights::copyToCurrent(int environment) {
     std::copy(directions[environment], directions[environment] + lightCount, currentDirections);
     std::copy(colours[environment], colours[environment] + lightCount, currentColours);
+    std::copy(solidAngles[environment], solidAngles[environment] + lightCount, currentSolidAngles);
 }
 
 void EnvironmentLights::selectEnvironment(int environment) {

@@ -13,8 +13,12 @@ constexpr int kDefaultLightCount = 64;
 struct EnvironmentLights {
     Vector3 directions[kEnvironmentCount][kMaxLights];
     Vector3 colours[kEnvironmentCount][kMaxLights];  // R, G, B
+    // Steradians each light's region covers (pixel count times the solid
+    // angle of a horizon pixel): colour times solid angle is its strength.
+    float solidAngles[kEnvironmentCount][kMaxLights] = {};
     Vector3 currentDirections[kMaxLights];
     Vector3 currentColours[kMaxLights];
+    float currentSolidAngles[kMaxLights] = {};
     std::int32_t currentEnvironment = 0;
     const std::int32_t lightCount = kDefaultLightCount;
 

@@ -41,7 +41,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }
         extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                      lights.colours[environment]);
+                      lights.colours[environment], lights.solidAngles[environment]);
     }
 }
 
@@ -59,7 +59,7 @@ bool replaceEnvironment(int environment, const std::string& path, GLuint texture
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
     EnvironmentLights& lights = environmentLights();
     extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                  lights.colours[environment]);
+                  lights.colours[environment], lights.solidAngles[environment]);
     glDeleteTextures(1, &textures[environment]);
     textures[environment] = texture;
     if (lights.currentEnvironment == environment) {

@@ -324,15 +324,19 @@ void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& r
         lightColumn = 0;
         lightRow = 0;
     }
+    region.solidAngle = region.holdsPixels() ? pixelCount * horizonPixelSolidAngle(width, height) : 0.0f;
     region.lightColumn = lightColumn;
     region.lightRow = lightRow;
     region.direction = lightDirection(lightColumn, lightRow, width, height);
 }
 
-void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut) {
+void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut, float* solidAnglesOut) {
     for (const LightRegion* leaf : leaves()) {
         directionsOut[count] = leaf->direction;
         coloursOut[count] = leaf->colour;
+        if (solidAnglesOut != nullptr) {
+            solidAnglesOut[count] = leaf->solidAngle;
+        }
         ++count;
     }
 }
@@ -353,8 +357,16 @@ std::vector<const LightRegion*> LightExtractor::leaves() const {
     return found;
 }
 
-void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut) {
+void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut,
+                   float* solidAnglesOut) {
     LightExtractor extractor(pixels, width, height);
     extractor.split(kLightTreeDepth);
-    extractor.collectLights(directionsOut, coloursOut);
+    extractor.collectLights(directionsOut, coloursOut, solidAnglesOut);
+}
+
+float horizonPixelSolidAngle(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        return 0.0f;
+    }
+    return 2.0f * kPi * kPi / (static_cast<float>(width) * static_cast<float>(height));
 }

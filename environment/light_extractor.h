@@ -25,9 +25,10 @@ public:
     // Builds the tree down to depthLimit; every region at that level becomes
     // a leaf with its colour and direction.
     void split(int depthLimit);
-    // Writes each leaf's direction and colour, left subtree first, at index
-    // count onward; room for 2^depthLimit entries is the caller's.
-    void collectLights(Vector3* directionsOut, Vector3* coloursOut);
+    // Writes each leaf's direction and colour (and, when asked, its solid
+    // angle), left subtree first, at index count onward; room for
+    // 2^depthLimit entries is the caller's.
+    void collectLights(Vector3* directionsOut, Vector3* coloursOut, float* solidAnglesOut = nullptr);
     // The leaves in the order collectLights writes them.
     std::vector<const LightRegion*> leaves() const;
 
@@ -58,5 +59,11 @@ private:
 Vector3 lightDirection(int column, int row, int width, int height);
 
 // Extracts kLightTreeDepth levels of lights from one map into the arrays
-// (room for 64 entries each).
-void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut);
+// (room for 64 entries each); solidAnglesOut may be null.
+void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut,
+                   float* solidAnglesOut = nullptr);
+
+// Solid angle of one pixel on the horizon row of a width x height
+// latitude-longitude map: 2 pi^2 / (width * height). A pixel of row r covers
+// that times the row weight w(r), which the light colours already carry.
+float horizonPixelSolidAngle(int width, int height);

@@ -16,6 +16,10 @@ struct LightRegion {
     float energy = 0.0f;
     Vector3 colour;     // R, G, B; set for leaves
     Vector3 direction;  // unit vector toward the light; set for leaves
+    // Steradians the leaf stands for: its pixel count times the solid angle of
+    // one pixel on the horizon row. Colour times solid angle is the light's
+    // strength, since the colour is a latitude-weighted mean. Set for leaves.
+    float solidAngle = 0.0f;
     // The pixel a leaf's direction comes from (row 0 for a leaf without pixels).
     std::int32_t lightColumn = 0;
     std::int32_t lightRow = 0;

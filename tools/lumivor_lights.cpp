@@ -20,7 +20,8 @@ constexpr int kLightCount = 1 << kLightTreeDepth;
 const char* const kUsage =
     "usage: lumivor-lights FILE.hdr|FILE.exr [--json] [--image OUT.png]\n"
     "Prints the 64 lights of a latitude-longitude Radiance HDR or OpenEXR map, one per line:\n"
-    "index, direction x y z (y up, toward the light), colour r g b.\n"
+    "index, direction x y z (y up, toward the light), colour r g b, solid angle\n"
+    "(steradians; colour times solid angle is the light's strength).\n"
     "  --json           print the lights as JSON instead\n"
     "  --image OUT.png  also write the map with its light regions and lights marked\n";
 
@@ -45,19 +46,20 @@ bool parse(int argc, char** argv, Options& options) {
     return options.file != nullptr;
 }
 
-void printText(const Vector3* directions, const Vector3* colours) {
+void printText(const Vector3* directions, const Vector3* colours, const float* solidAngles) {
     for (int i = 0; i < kLightCount; ++i) {
-        std::printf("%d %.9g %.9g %.9g %.9g %.9g %.9g\n", i, directions[i].x, directions[i].y, directions[i].z,
-                    colours[i].x, colours[i].y, colours[i].z);
+        std::printf("%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, directions[i].x, directions[i].y, directions[i].z,
+                    colours[i].x, colours[i].y, colours[i].z, solidAngles[i]);
     }
 }
 
-void printJson(const Vector3* directions, const Vector3* colours) {
+void printJson(const Vector3* directions, const Vector3* colours, const float* solidAngles) {
     std::printf("{\"lights\": [\n");
     for (int i = 0; i < kLightCount; ++i) {
-        std::printf("  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g]}%s\n", i,
-                    directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
-                    i + 1 < kLightCount ? "," : "");
+        std::printf("  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g], "
+                    "\"solidAngle\": %.9g}%s\n",
+                    i, directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
+                    solidAngles[i], i + 1 < kLightCount ? "," : "");
     }
     std::printf("]}\n");
 }
@@ -79,11 +81,12 @@ int run(const Options& options) {
     extractor.split(kLightTreeDepth);
     Vector3 directions[kLightCount];
     Vector3 colours[kLightCount];
-    extractor.collectLights(directions, colours);
+    float solidAngles[kLightCount];
+    extractor.collectLights(directions, colours, solidAngles);
     if (options.json) {
-        printJson(directions, colours);
+        printJson(directions, colours, solidAngles);
     } else {
-        printText(directions, colours);
+        printText(directions, colours, solidAngles);
     }
 
     if (options.image != nullptr) {

@@ -40,6 +40,7 @@ struct Extraction {
     std::unique_ptr<LightExtractor> extractor;
     Vector3 directions[kMaxLights];
     Vector3 colours[kMaxLights];
+    float solidAngles[kMaxLights] = {};
 };
 
 std::unique_ptr<Extraction> extract(const Map& map) {
@@ -47,7 +48,7 @@ std::unique_ptr<Extraction> extract(const Map& map) {
     for (Vector3& d : result->directions) d = Vector3(9.0f, 9.0f, 9.0f);
     result->extractor = std::make_unique<LightExtractor>(map.pixels.data(), map.width, map.height);
     result->extractor->split(kLightTreeDepth);
-    result->extractor->collectLights(result->directions, result->colours);
+    result->extractor->collectLights(result->directions, result->colours, result->solidAngles);
     return result;
 }
 
@@ -104,8 +105,16 @@ TEST(LightExtraction, OneBrightPixelGivesOneLightWithItsDirectionAndWeightedMean
     const auto lights = extract(map);
     const std::vector<const LightRegion*> leaves = lights->extractor->leaves();
     int lit = 0;
+    // Every light covers its pixel count times a horizon pixel's solid angle
+    // (none for an empty region, whatever its bounds); together they cover the
+    // sky above the skipped band.
+    const float horizonPixel = 2.0f * kPi * kPi / (256.0f * 256.0f);
+    double sky = 0.0;
     for (int i = 0; i < kLights; ++i) {
         const LightRegion& leaf = *leaves[i];
+        const float pixels = leaf.holdsPixels() ? float((leaf.x1 - leaf.x0) * (leaf.y1 - leaf.y0)) : 0.0f;
+        EXPECT_EQ(lights->solidAngles[i], pixels * horizonPixel) << i;
+        sky += lights->solidAngles[i];
         if (!(leaf.x0 <= column && column < leaf.x1 && leaf.y0 <= row && row < leaf.y1)) {
             EXPECT_EQ(brightness(lights->colours[i]), 0.0f) << i;
             continue;
@@ -121,6 +130,7 @@ TEST(LightExtraction, OneBrightPixelGivesOneLightWithItsDirectionAndWeightedMean
                   1e-4f);
     }
     EXPECT_EQ(lit, 1);
+    EXPECT_NEAR(sky, 256.0 * (128 - 32) * horizonPixel, 1e-3);
 }
 
 TEST(LightExtraction, RowsBelowTheRootNeverMatter) {

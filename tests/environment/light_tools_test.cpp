@@ -60,13 +60,14 @@ protected:
         std::vector<float> pixels(size_t(kEnvironmentMapSize) * kEnvironmentMapSize * 3);
         copyEnvironmentPixels(image, pixels.data());
         FreeImage_Unload(image);
-        extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours);
+        extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours, solidAngles);
     }
     void TearDown() override { FreeImage_DeInitialise(); }
 
     ScratchDirectory scratch;
     Vector3 directions[kLights];
     Vector3 colours[kLights];
+    float solidAngles[kLights];
 };
 
 }  // namespace
@@ -78,10 +79,12 @@ TEST_F(LightTools, LightsPrintsEveryLightSoThatItRoundTrips) {
     for (int i = 0; i < kLights; ++i) {
         int index = -1;
         Vector3 d, c;
-        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z) << "line " << i;
+        float solidAngle = 0.0f;
+        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z >> solidAngle) << "line " << i;
         EXPECT_EQ(index, i);
         EXPECT_TRUE(d.x == directions[i].x && d.y == directions[i].y && d.z == directions[i].z) << i;
         EXPECT_TRUE(c.x == colours[i].x && c.y == colours[i].y && c.z == colours[i].z) << i;
+        EXPECT_EQ(solidAngle, solidAngles[i]) << i;
     }
     std::string rest;
     EXPECT_FALSE(lines >> rest) << "more than 64 lights";
@@ -91,7 +94,8 @@ TEST_F(LightTools, LightsPrintsEveryLightSoThatItRoundTrips) {
     EXPECT_EQ(json.output.rfind("{\"lights\": [", 0), 0u);
     EXPECT_NE(json.output.find("{\"index\": 63, "), std::string::npos);
     char expected[128];
-    std::snprintf(expected, sizeof expected, "\"colour\": [%.9g, %.9g, %.9g]}", colours[17].x, colours[17].y, colours[17].z);
+    std::snprintf(expected, sizeof expected, "\"colour\": [%.9g, %.9g, %.9g], \"solidAngle\": %.9g}", colours[17].x,
+                  colours[17].y, colours[17].z, solidAngles[17]);
     EXPECT_NE(json.output.find(expected), std::string::npos) << expected;
     FIBITMAP* picture = FreeImage_Load(FIF_PNG, scratch.file("marked.png").c_str(), 0);
     ASSERT_NE(picture, nullptr);

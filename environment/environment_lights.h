@@ -19,6 +19,11 @@ struct EnvironmentLights {
     Vector3 currentDirections[kMaxLights];
     Vector3 currentColours[kMaxLights];
     float currentSolidAngles[kMaxLights] = {};
+    // The light that reaches open ground from all of an environment's lights
+    // (energy times cosine to the ground's normal, summed); the ground's
+    // shadow share is measured against it.
+    float groundEnergies[kEnvironmentCount] = {};
+    float currentGroundEnergy = 0.0f;
     std::int32_t currentEnvironment = 0;
     const std::int32_t lightCount = kDefaultLightCount;
 
@@ -26,7 +31,12 @@ struct EnvironmentLights {
     void selectEnvironment(int environment);
     // The same copy without changing currentEnvironment (start-up uses it).
     void copyToCurrent(int environment);
+    // Sums environment e's ground energy; called once its lights are extracted.
+    void updateGroundEnergy(int environment);
 };
+
+// A light's energy: the luminance of its colour times its solid angle.
+float lightEnergy(const Vector3& colour, float solidAngle);
 
 // The program-wide record; it lives as long as the program.
 EnvironmentLights& environmentLights();

@@ -42,6 +42,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
         }
         extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
                       lights.colours[environment], lights.solidAngles[environment]);
+        lights.updateGroundEnergy(environment);
     }
 }
 
@@ -60,6 +61,7 @@ bool replaceEnvironment(int environment, const std::string& path, GLuint texture
     EnvironmentLights& lights = environmentLights();
     extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
                   lights.colours[environment], lights.solidAngles[environment]);
+    lights.updateGroundEnergy(environment);
     glDeleteTextures(1, &textures[environment]);
     textures[environment] = texture;
     if (lights.currentEnvironment == environment) {

@@ -27,30 +27,6 @@ const char* const kShadowMapNames[kLightsPerQuad] = {"shaMap0", "shaMap1", "shaM
 const char* const kDirectionNames[kLightsPerQuad] = {"lDir0", "lDir1", "lDir2", "lDir3"};
 const char* const kColourNames[kLightsPerQuad] = {"lColor0", "lColor1", "lColor2", "lColor3"};
 
-// The weights of the lighting programs' luminance.
-constexpr float kRedLuminance = 0.2125f;
-constexpr float kGreenLuminance = 0.7154f;
-constexpr float kBlueLuminance = 0.0721f;
-
-// A light's energy: the luminance of its colour times its solid angle.
-float lightEnergy(const Vector3& colour, float solidAngle) {
-    return (kRedLuminance * colour.x + kGreenLuminance * colour.y + kBlueLuminance * colour.z) * solidAngle;
-}
-
-// The light that reaches open ground from all lights: the sum of their
-// energies times their cosines to the ground's normal (straight up). It
-// depends only on the environment; each quad weighs its own lights by it.
-float groundEnergy(const EnvironmentLights& lights) {
-    float sum = 0.0f;
-    for (int light = 0; light < lights.lightCount; ++light) {
-        const float cosine = lights.currentDirections[light].y;
-        if (cosine > 0.0f) {
-            sum += lightEnergy(lights.currentColours[light], lights.currentSolidAngles[light]) * cosine;
-        }
-    }
-    return sum;
-}
-
 void bindRectangle(int unit, int target) {
     selectTextureUnit(unit);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
@@ -107,7 +83,7 @@ void renderLightingPass() {
     programs.setUniform1f(program, "expo", state.exposure);
     const Vector3& eye = camera().position;
     programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
-    programs.setUniform1f(program, "groundEnergy", groundEnergy(lights));
+    programs.setUniform1f(program, "groundEnergy", lights.currentGroundEnergy);
 
     // Every quad adds its four lights to what the earlier quads left.
     glEnable(GL_BLEND);

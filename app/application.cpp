@@ -175,7 +175,7 @@ private:
 
 int runApplication(const CommandLineOptions& options) {
     verbose = options.verbose;
-    AppConfig& config = AppConfig::instance();
+    AppConfig& config = appConfig();
     config.load();
 
     appWindow = AppWindow();
@@ -213,16 +213,11 @@ int runApplication(const CommandLineOptions& options) {
             break;
         }
         trace("initialiseScene");
-        const bool initialised = initialiseScene(appWindow, keyState);
+        initialiseScene(appWindow, keyState);
         if (options.benchmark) {
             enablePassTiming();  // the timer queries belong to this window's context
         }
-        if (initialised) {
-            loop.run(appWindow);
-        } else {
-            postQuitMessage(appWindow.native);
-            programRunning = 0;
-        }
+        loop.run(appWindow);
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
         shutdownScene();

@@ -30,7 +30,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
         } else {
             // Without this the environment would silently take the previous map's lights.
-            Logger::instance().write(std::string("Environment map \"") + file + "\" could not be read: environment " +
+            logger().write(std::string("Environment map \"") + file + "\" could not be read: environment " +
                                      Logger::intToString(environment) + " gets 64 black lights.");
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }

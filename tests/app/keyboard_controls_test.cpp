@@ -41,10 +41,10 @@ TEST_F(KeyboardControlsTest, F2WinsOverF1WhenBothAreHeld) {
     keys[vk::kF1] = 1;
     keys[vk::function(2)] = 1;
     updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, 6);
+    EXPECT_EQ(sceneState().lightingProgram, kAmbientOcclusionProgram);
     keys[vk::function(2)] = 0;
     updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, 1);
+    EXPECT_EQ(sceneState().lightingProgram, kImageBasedLightingProgram);
 }
 
 TEST_F(KeyboardControlsTest, HoldingHTogglesHelpOnceAndAFreshPressTogglesItBack) {

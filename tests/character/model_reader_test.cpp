@@ -1,7 +1,6 @@
 // Character file reader: influences, bone numbering, quaternion order, missing and malformed files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -187,18 +186,6 @@ std::vector<MalformedCase> malformedCases() {
     text.bones.push_back(boneEntry(0));  // a second top-level tree the header does not count
     cases.push_back({"fewer bones in the trees than counted", text.text(), "hold 1 bones, but the bone count is 2"});
     return cases;
-}
-
-TEST_F(ModelReaderTest, AFileThatOpensButCannotBeReadIsReportedAsMissing) {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(load(singleTriangleModel().text()));
-    // A directory opens for reading and fails on the first read.
-    std::filesystem::create_directory("animation2.txt");
-    model.load("animation2.txt");
-    ASSERT_EQ(recording.messages.size(), 1u);
-    EXPECT_EQ(recording.messages[0].text, "Cant find .mdq!");
-    EXPECT_EQ(model.meshCount(), 0);
-    EXPECT_EQ(model.boneCount(), 0);
 }
 
 TEST_F(ModelReaderTest, MalformedFilesAreRefusedWithOneMessageAndAnEmptyModel) {

@@ -141,7 +141,7 @@ TEST_F(WindowLoopTest, ToggleSignalRecreatesWindowAndSceneInTheOtherModeAndTheRu
 TEST_F(WindowLoopTest, MinimisingStopsTheFramesAndRestoringResumesThem) {
     ProgramRun run;
     run.writeFile("config.cfg", "320 240 1\n");
-    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--verbose", "--frames", "100"}));
+    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--verbose", "--frames", "40"}));
     const std::string window = run.findWindow(kStartMilliseconds);
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(run.waitForStandardError("first frame shown", 1, kStartMilliseconds));
@@ -155,22 +155,20 @@ TEST_F(WindowLoopTest, MinimisingStopsTheFramesAndRestoringResumesThem) {
     int status = -1;
     ASSERT_TRUE(run.waitForExit(kExitMilliseconds, status)) << "frames did not resume";
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene after 100 frames"), 1) << run.standardError();
+    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene after 40 frames"), 1) << run.standardError();
 }
 
-TEST_F(WindowLoopTest, WithoutADisplayTheRunNeverHangs) {
+// SDL falls back to its offscreen driver: the run draws its frames and saves the last one.
+TEST_F(WindowLoopTest, WithoutADisplayTheRunStillDrawsAndSavesItsFrames) {
     ProgramRun run;
     run.writeFile("config.cfg", "160 120 1\n");
     ASSERT_TRUE(run.start({"--windowed", "--frames", "5", "--screenshot", "headless.png"}, {"DISPLAY="}));
     int status = -1;
     ASSERT_TRUE(run.waitForExit(kExitMilliseconds, status)) << "the run hung without a display";
-    if (status == 0) {
-        int width = 0, height = 0;
-        ASSERT_TRUE(pngSize(run.file("headless.png"), width, height)) << "a finished run saves its frame";
-        EXPECT_EQ(width, 160);
-    } else {
-        EXPECT_FALSE(run.standardError().empty()) << "a failed run says why";
-    }
+    EXPECT_EQ(status, 0) << run.standardError();
+    int width = 0, height = 0;
+    ASSERT_TRUE(pngSize(run.file("headless.png"), width, height)) << run.standardError();
+    EXPECT_EQ(width, 160);
 }
 
 TEST_F(WindowLoopTest, AWindowThatCannotBeCreatedEndsTheRunWithAMessageAndAFailureStatus) {

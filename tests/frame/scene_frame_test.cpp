@@ -215,6 +215,38 @@ TEST_F(SceneFrameTest, ShadowsDarkenTheGroundUnderTheCharacterAndTheSpheres) {
     }
 }
 
+TEST_F(SceneFrameTest, TheSphereCastsItsShadowAwayFromTheBrightestLight) {
+    environmentLights().selectEnvironment(1);  // a low sun outshines every other light
+    frame();
+    const EnvironmentLights& lights = environmentLights();
+    int brightest = 0;
+    for (int i = 1; i < lights.lightCount; ++i) {
+        if (luminance(&lights.currentColours[i].x) > luminance(&lights.currentColours[brightest].x)) brightest = i;
+    }
+    const Vector3 away = normalize(Vector3(-lights.currentDirections[brightest].x, 0.0f,
+                                           -lights.currentDirections[brightest].z));
+    int width = 0, height = 0;
+    const std::vector<float> lit = targetPixels(kLitImageTarget, width, height);
+    const std::vector<float> sky = targetPixels(kSkyTarget, width, height);
+    const std::vector<float> position = targetPixels(kPositionTarget, width, height);
+    // The darkest and the brightest share of light on open ground 2.2 to 4
+    // units from the sphere, on the side away from the light and toward it.
+    double darkestAway = 1.0, brightestToward = 0.0;
+    const Vector3 sphere(3.5f, 0.0f, -3.0f);
+    for (float distance : {2.2f, 3.0f, 4.0f}) {
+        for (float side : {1.0f, -1.0f}) {
+            int x = 0, y = 0;
+            ASSERT_TRUE(project(sphere + (side * distance) * away, x, y));
+            const int at = (y * width + x) * 4;
+            ASSERT_TRUE(position[at + 3] == 0.0f && luminance(&sky[at]) > 1e-4) << "not open ground";
+            const double share = luminance(&lit[at]) / luminance(&sky[at]);
+            if (side > 0.0f) darkestAway = std::min(darkestAway, share);
+            if (side < 0.0f) brightestToward = std::max(brightestToward, share);
+        }
+    }
+    EXPECT_LT(darkestAway, 0.7 * brightestToward);
+}
+
 TEST_F(SceneFrameTest, MovingTheSphereMovesItsShadowInTheSameFrame) {
     environmentLights().selectEnvironment(1);  // the low sun casts long, dark shadows
     // The shadow share of ground points in a ring around a place, or -1 where

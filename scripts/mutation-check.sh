@@ -55,7 +55,12 @@ first_failure() {
   local label
   for label in unit gl; do
     if ! (cd "$build_dir" && ctest -L "$label" -j 2 --stop-on-failure --timeout 900 >/dev/null 2>&1); then
-      sed -n '1s/^[0-9]*://p' "$build_dir/Testing/Temporary/LastTestsFailed.log"
+      # The test case by its own name where one process runs several (gl_frame).
+      local case_name
+      case_name="$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_./]*\) (.*/\1/p' \
+        "$build_dir/Testing/Temporary/LastTest.log" | head -n 1)"
+      [ -n "$case_name" ] || case_name="$(sed -n '1s/^[0-9]*://p' "$build_dir/Testing/Temporary/LastTestsFailed.log")"
+      echo "$case_name"
       return
     fi
   done

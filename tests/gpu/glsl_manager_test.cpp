@@ -21,15 +21,13 @@ const char* const kFragmentError = "PS Compiling Error! ID: ";
 const char* const kLinkError = "Shader Linker Error! ID: ";
 const char* const kValidation = "Shader Validation ID: ";
 
-class GlslManagerTest : public GlTest {
+class GlslManagerTest : public LoggedGlTest {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        LoggedGlTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        scratch_ = std::make_unique<ScratchDirectory>();
-        Logger::resetFirstWriteForTesting();
         scratch_->writeFile("good.vsh", "#version 120\nvoid main() { gl_Position = ftransform(); }\n");
         scratch_->writeFile("good.fsh",
                             "#version 120\nuniform vec4 tint;\nuniform float gain;\nuniform int mode;\n"
@@ -41,13 +39,10 @@ protected:
     }
     void TearDown() override {
         manager_.release();
-        scratch_.reset();
-        GlTest::TearDown();
+        LoggedGlTest::TearDown();
     }
-    std::string log() const { return logText(*scratch_); }
 
     GLSLManager manager_;
-    std::unique_ptr<ScratchDirectory> scratch_;
 };
 
 }  // namespace

@@ -18,22 +18,12 @@ namespace {
 
 const char* const kComplete = "Framebuffer Complete\n\n";
 
-class RenderTargetsTest : public GlTest {
+class RenderTargetsTest : public LoggedGlTest {
 protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        scratch_ = std::make_unique<ScratchDirectory>();
-        Logger::resetFirstWriteForTesting();
-    }
     void TearDown() override {
         targets_.deleteTargets();
-        scratch_.reset();
-        GlTest::TearDown();
+        LoggedGlTest::TearDown();
     }
-    std::string log() const { return logText(*scratch_); }
 
     // An attachment parameter of the framebuffer bound now.
     static GLint attachment(GLenum point, GLenum name) {
@@ -45,7 +35,6 @@ protected:
     static GLint depthType() { return attachment(GL_DEPTH_ATTACHMENT_EXT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE_EXT); }
 
     RenderTargets targets_;
-    std::unique_ptr<ScratchDirectory> scratch_;
 };
 
 }  // namespace

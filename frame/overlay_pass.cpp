@@ -48,7 +48,8 @@ void renderOverlay() {
         moveTo(1);
         printOverlayText("Exposure(Q/E): %.3f", state.exposure / kExposureDisplayScale);
         printAt(2, environmentLine(environmentLights().currentEnvironment));
-        printAt(3, state.lightingProgram == kImageBasedLightingProgram ? "Rendering Mode(F1/F2): IBL" : "Rendering Mode(F1/F2): AO");
+        printAt(3, state.lightingProgram == kImageBasedLightingProgram ? "Rendering Mode(F1/F2): IBL"
+                                                                       : "Rendering Mode(F1/F2): AO");
         printAt(4, state.supersampling == 1 ? "Supersampling(4/5): Off" : "Supersampling(4/5): On");
         printAt(5, "Move Sphere(IJKL)");
         printAt(6, "Show/Hide Help(H)");

@@ -10,6 +10,8 @@
 #include "app/app_window.h"
 #include "app/scene_state.h"
 #include "frame/scene_lifecycle.h"
+#include "frame/scene_resources.h"
+#include "frame/shader_programs.h"
 #include "frame/scene_targets.h"
 #include "gpu/overlay_font.h"
 #include "platform/platform_services.h"
@@ -21,9 +23,7 @@ namespace {
 // A start-up makes at most about a hundred names of one kind; the bound holds
 // a few cycles' worth even if the driver never reuses a deleted name.
 constexpr GLuint kHighestNameChecked = 4096;
-constexpr int kColourTargets = 11;
-constexpr int kShadowTargets = 64;  // one per light
-constexpr int kScenePrograms = 10;
+constexpr int kColourTargets = kShadowTargetBase;  // every target before the shadow maps
 
 // Live names of each kind, in the order of kKinds.
 const char* const kKinds[] = {"glIsTexture", "glIsList",        "glIsBuffer",      "glIsProgram",
@@ -83,9 +83,10 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
     initialiseScene(appWindow_, keys_);
     const ObjectCounts first = countLiveObjects();
     // The count itself is checked, so that "no growth" below cannot pass on a
-    // lookup that sees nothing: three maps and the noise, glyph lists and the sphere.
-    const ObjectCounts made = {3 + 1 + kColourTargets + kShadowTargets, kOverlayGlyphCount + 1, first[2] - before[2],
-                               kScenePrograms, 2 * kScenePrograms, kColourTargets + kShadowTargets, kColourTargets};
+    // lookup that sees nothing: the maps and the noise, glyph lists and the sphere.
+    const int targets = kColourTargets + environmentLights().lightCount;  // one shadow map per light
+    const ObjectCounts made = {kEnvironmentCount + 1 + targets, kOverlayGlyphCount + 1, first[2] - before[2],
+                               kProgramCount, 2 * kProgramCount, targets, kColourTargets};
     for (std::size_t kind = 0; kind < made.size(); ++kind) {
         EXPECT_EQ(first[kind] - before[kind], made[kind]) << kKinds[kind];
     }

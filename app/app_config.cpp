@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-AppConfig& AppConfig::instance() {
+AppConfig& appConfig() {
     static AppConfig* const config = new AppConfig();
     return *config;
 }

@@ -9,8 +9,6 @@ public:
     static constexpr int kDefaultHeight = 600;
     static constexpr int kDefaultSupersampling = 1;
 
-    static AppConfig& instance();
-
     // Reads "config.cfg" from the working directory. A missing file or a
     // number that cannot be read leaves the remaining fields as they were.
     void load();
@@ -24,6 +22,7 @@ public:
     void reset();
 
 private:
+    friend AppConfig& appConfig();
     AppConfig() = default;
     // A size below one pixel or a factor the pipeline has no resolve for is
     // replaced by its default, with a note on standard error.
@@ -33,3 +32,6 @@ private:
     int height_ = kDefaultHeight;
     int supersampling_ = kDefaultSupersampling;
 };
+
+// The program's one configuration.
+AppConfig& appConfig();

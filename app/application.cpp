@@ -183,7 +183,7 @@ int runApplication(const CommandLineOptions& options) {
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         setEnvironmentFile(environment, options.environmentFiles[environment]);
     }
-    AppConfig& config = AppConfig::instance();
+    AppConfig& config = appConfig();
     config.load();
 
     appWindow = AppWindow();
@@ -221,16 +221,11 @@ int runApplication(const CommandLineOptions& options) {
             break;
         }
         trace("initialiseScene");
-        const bool initialised = initialiseScene(appWindow, keyState);
+        initialiseScene(appWindow, keyState);
         if (options.benchmark) {
             enablePassTiming();  // the timer queries belong to this window's context
         }
-        if (initialised) {
-            loop.run(appWindow);
-        } else {
-            postQuitMessage(appWindow.native);
-            programRunning = 0;
-        }
+        loop.run(appWindow);
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
         shutdownScene();

@@ -8,6 +8,7 @@
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
+#include "frame/shader_programs.h"
 #include "platform/virtual_keys.h"
 
 namespace {
@@ -16,9 +17,6 @@ namespace {
 constexpr float kStepPerMillisecond = 0.002f;
 // The frame rate is sampled once more than this many milliseconds have gathered.
 constexpr float kFrameRateWindowMilliseconds = 1000.0f;
-
-constexpr int kImageBasedLightingSlot = 1;
-constexpr int kAmbientOcclusionSlot = 6;
 
 // The sky's defocus radius that environments 0 and 1 bring along; 2 keeps the current one.
 constexpr float kFirstEnvironmentNdist = 0.03f;
@@ -40,10 +38,10 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         terminateApplication(*resources.window);
     }
     if (down(vk::function(1))) {
-        state.lightingProgram = kImageBasedLightingSlot;
+        state.lightingProgram = kImageBasedLightingProgram;
     }
     if (down(vk::function(2))) {
-        state.lightingProgram = kAmbientOcclusionSlot;
+        state.lightingProgram = kAmbientOcclusionProgram;
     }
 
     EnvironmentLights& lights = environmentLights();

@@ -1,6 +1,7 @@
 // SceneState: the values the user steers and every pass of the frame reads.
 #pragma once
 
+#include "frame/shader_programs.h"
 #include "math/vector3.h"
 
 struct SceneState {
@@ -8,7 +9,7 @@ struct SceneState {
     int renderHeight = 600;
     int supersampling = 1;
     float exposure = 1.0f;
-    int lightingProgram = 1;  // lighting-pass program slot: 1 image-based lighting, 6 ambient occlusion
+    int lightingProgram = kImageBasedLightingProgram;  // or kAmbientOcclusionProgram
     Vector3 spherePosition{3.5f, 0.45f, -3.0f};
     float groundHalfSize = 8.0f;
     float ndist = 0.03f;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "character/buffer_entry_points.h"
+#include "character/mesh_buffers.h"
 #include "character/skinned_model.h"
 #include "platform/native_window.h"
 

@@ -23,8 +23,8 @@ void Camera::place(float positionX, float positionY, float positionZ, float view
     position = Vector3(positionX, positionY, positionZ);
     view = Vector3(viewX, viewY, viewZ);
     up = Vector3(upX, upY, upZ);
-    screenWidth_ = AppConfig::instance().getWidth();
-    screenHeight_ = AppConfig::instance().getHeight();
+    screenWidth_ = appConfig().getWidth();
+    screenHeight_ = appConfig().getHeight();
 }
 
 void Camera::update() {

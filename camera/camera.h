@@ -34,7 +34,6 @@ public:
     void applyLookAt() const;
 
     float getPitch() const { return pitch_; }
-    float getFrameInterval() const { return frameInterval_; }
 
     Vector3 position{0.0f, 0.0f, 0.0f};
     Vector3 view{0.0f, 1.0f, 0.5f};

@@ -1,7 +1,7 @@
 // Character animation step: the 40 ms rule, the clip machine and the skinning it triggers.
 #include <cstdlib>
 
-#include "character/animation_clips.h"
+#include "character/animation.h"
 #include "character/skinned_model.h"
 
 namespace {

@@ -1,12 +1,13 @@
 // Mesh buffers and drawing: the five buffer objects of each mesh, their uploads and the client-array draw.
+#include "character/mesh_buffers.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <string>
 
-#include "character/buffer_entry_points.h"
 #include "character/skinned_model.h"
-#include "platform/platform_services.h"
+#include "platform/gl_entry_points.h"
 
 namespace {
 
@@ -29,11 +30,6 @@ constexpr GLsizeiptr kWeightBytes = kInfluencesPerVertex * sizeof(float);
 constexpr GLsizeiptr kBoneIndexBytes = kInfluencesPerVertex * sizeof(int);
 constexpr GLsizeiptr kTriangleBytes = 3 * sizeof(int);
 
-template <typename Function>
-Function lookUp(const char* name) {
-    return reinterpret_cast<Function>(platform().glProcAddress(name));
-}
-
 GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
     GLuint name = 0;
     genBuffers(1, &name);
@@ -46,15 +42,14 @@ GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usa
 
 void loadBufferEntryPoints() {
     ++contextCount;
-    genBuffers = lookUp<PFNGLGENBUFFERSPROC>("glGenBuffers");
-    bindBuffer = lookUp<PFNGLBINDBUFFERPROC>("glBindBuffer");
-    bufferData = lookUp<PFNGLBUFFERDATAPROC>("glBufferData");
-    bufferSubData = lookUp<PFNGLBUFFERSUBDATAPROC>("glBufferSubData");
-    clientActiveTexture = lookUp<ClientActiveTextureFunction>("glClientActiveTexture");
-    if (clientActiveTexture == nullptr) {
+    lookUpEntryPoint(genBuffers, "glGenBuffers");
+    lookUpEntryPoint(bindBuffer, "glBindBuffer");
+    lookUpEntryPoint(bufferData, "glBufferData");
+    lookUpEntryPoint(bufferSubData, "glBufferSubData");
+    if (!lookUpEntryPoint(clientActiveTexture, "glClientActiveTexture")) {
         platform().showMessage("Error", "glClientActiveTexture not supported!", MessageIcon::Error);
     }
-    deleteBuffers = lookUp<PFNGLDELETEBUFFERSPROC>("glDeleteBuffers");
+    lookUpEntryPoint(deleteBuffers, "glDeleteBuffers");
     if (!bufferEntryPointsAvailable()) {
         platform().showMessage("Error", "Buffer objects not supported: the character cannot be drawn!",
                                MessageIcon::Error);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "character/animation_clips.h"
+#include "character/animation.h"
 #include "character/model_tokens.h"
 #include "character/skinned_model.h"
 #include "platform/file_bytes.h"

@@ -5,10 +5,7 @@
 
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kPixelOffsetField = 10;
-constexpr std::uint32_t kCoreHeaderSize = 12;
-constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kCoreColourEntrySize = 3;
 constexpr std::size_t kInfoColourEntrySize = 4;
 constexpr std::size_t kMaskBytes = 12;  // red, green, blue masks after a 40-byte header
@@ -43,13 +40,13 @@ DibDecodeResult failure(DibError error) {
 
 DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length, std::uint64_t maxImageBytes) {
     const bool hasFileHeader = length >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
-    const std::size_t headerStart = hasFileHeader ? kFileHeaderSize : 0;
+    const std::size_t headerStart = hasFileHeader ? kDibFileHeaderSize : 0;
     if (length < headerStart + sizeof(std::uint32_t)) {
         return failure(DibError::ConversionError);
     }
     const unsigned char* header = bytes + headerStart;
     const std::uint32_t headerSize = readU32(header);
-    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) {
+    if (headerSize != kDibCoreHeaderSize && headerSize != kDibInfoHeaderSize) {
         return failure(DibError::UnknownFormat);
     }
     if (length - headerStart < headerSize) {
@@ -60,7 +57,7 @@ DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length, std::u
     std::size_t colourCount = 0;
     std::size_t entrySize = kInfoColourEntrySize;
     std::size_t tableStart = headerStart + headerSize;
-    if (headerSize == kCoreHeaderSize) {
+    if (headerSize == kDibCoreHeaderSize) {
         description.width = readU16(header + 4);
         description.height = readU16(header + 6);
         description.bitCount = readU16(header + 10);

@@ -8,6 +8,11 @@
 #include "environment/dib_converter.h"
 #include "environment/rgb_image.h"
 
+// Sizes of the file header and of the two bitmap headers the decoder knows.
+constexpr std::uint32_t kDibFileHeaderSize = 14;
+constexpr std::uint32_t kDibCoreHeaderSize = 12;
+constexpr std::uint32_t kDibInfoHeaderSize = 40;
+
 struct DibDecodeResult {
     std::unique_ptr<RGBImage> image;  // null unless error is None
     DibError error = DibError::None;

@@ -34,7 +34,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             // Without this the environment would silently take the previous map's lights.
             const std::string note = "Environment map \"" + file + "\" cannot be used: " + cause + ". Environment " +
                                      Logger::intToString(environment) + " gets 64 black lights.";
-            Logger::instance().write(note);
+            logger().write(note);
             if (environmentFileChosen(environment)) {
                 std::fprintf(stderr, "lumivor: %s\n", note.c_str());
             }

@@ -10,6 +10,7 @@
 #include "environment/environment_lights.h"
 #include "environment/environment_sources.h"
 #include "frame/overlay_status.h"
+#include "frame/shader_programs.h"
 #include "gpu/logger.h"
 #include "gpu/overlay_font.h"
 
@@ -65,7 +66,8 @@ void renderOverlay() {
         std::snprintf(line, sizeof line, "Exposure(Q/E): %.3f", state.exposure / kExposureDisplayScale);
         printAt(1, line);
         printAt(2, environmentOverlayLine(environmentLights().currentEnvironment).c_str());
-        printAt(3, state.lightingProgram == 1 ? "Rendering Mode(F1/F2): IBL" : "Rendering Mode(F1/F2): AO");
+        printAt(3, state.lightingProgram == kImageBasedLightingProgram ? "Rendering Mode(F1/F2): IBL"
+                                                                       : "Rendering Mode(F1/F2): AO");
         printAt(4, state.supersampling == 1 ? "Supersampling(4/5): Off" : "Supersampling(4/5): On");
         printAt(5, "Move Sphere(IJKL)");
         printAt(6, "Show/Hide Help(H)");
@@ -83,7 +85,7 @@ void renderOverlay() {
 void finishFrame() {
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {
-        Logger::instance().write(reinterpret_cast<const char*>(gluErrorString(error)));
+        logger().write(reinterpret_cast<const char*>(gluErrorString(error)));
     }
     glFlush();
 }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "gpu/gl_entry_points.h"
+#include "platform/gl_entry_points.h"
 
 namespace {
 
@@ -59,8 +59,6 @@ void enablePassTiming() {
     }
     query = 0;
 }
-
-bool passTimingEnabled() { return enabled; }
 
 void beginPass(FramePass) {
     if (!enabled) {
@@ -119,12 +117,4 @@ void printPassTimings() {
                     useQueries ? "GL timer query" : "processor clock");
     }
     std::fflush(stdout);
-}
-
-void resetPassTimings() {
-    for (std::vector<double>& samples : passSamples) {
-        samples.clear();
-    }
-    frameSamples.clear();
-    startupMilliseconds = -1.0;
 }

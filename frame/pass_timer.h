@@ -6,7 +6,6 @@ enum class FramePass { Shadows, Geometry, Lighting, ResolveAndBloom, CompositeAn
 // Turns timing on (looks up the timer-query entry points; falls back to the
 // processor clock after glFinish where the driver has no timer queries).
 void enablePassTiming();
-bool passTimingEnabled();
 
 void beginPass(FramePass pass);
 void endPass(FramePass pass);
@@ -18,5 +17,3 @@ void recordStartupTime(double milliseconds);
 // Prints start-up time, median frame time and the per-pass medians.
 void printPassTimings();
 
-// Clears everything recorded (tests, re-created windows keep their samples).
-void resetPassTimings();

@@ -7,7 +7,7 @@
 #include "app/app_config.h"
 #include "app/scene_state.h"
 #include "camera/camera.h"
-#include "character/buffer_entry_points.h"
+#include "character/mesh_buffers.h"
 #include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_setup.h"
@@ -15,10 +15,10 @@
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
-#include "gpu/gl_entry_points.h"
 #include "gpu/glsl_manager.h"
 #include "gpu/overlay_font.h"
 #include "gpu/render_targets.h"
+#include "platform/gl_entry_points.h"
 #include "platform/heap_release.h"
 #include "platform/platform_services.h"
 
@@ -52,10 +52,10 @@ void setInitialGlState() {
 
 }  // namespace
 
-bool initialiseScene(AppWindow& window, KeyState& keys) {
+void initialiseScene(AppWindow& window, KeyState& keys) {
     SceneResources& resources = sceneResources();
     SceneState& state = sceneState();
-    const AppConfig& config = AppConfig::instance();
+    const AppConfig& config = appConfig();
 
     createOverlayFont(kOverlayCharacterHeight);
     resources.window = &window;
@@ -91,7 +91,6 @@ bool initialiseScene(AppWindow& window, KeyState& keys) {
 
     setInitialGlState();
     releaseFreeHeapPages();  // decoding and rescaling the maps needed far more than the scene keeps
-    return true;
 }
 
 void shutdownScene() {

@@ -3,8 +3,8 @@
 
 #include "app/app_window.h"
 
-// Creates the scene's resources for a freshly created window; true when the
-// run can go on.
-bool initialiseScene(AppWindow& window, KeyState& keys);
+// Creates the scene's resources for a freshly created window. What cannot be
+// read is reported and replaced; only an unreadable noise map ends the program.
+void initialiseScene(AppWindow& window, KeyState& keys);
 // Releases them before the window goes.
 void shutdownScene();

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    AppConfig& config = AppConfig::instance();
+    AppConfig& config = appConfig();
     config.reset();
     std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
     config.load(input);

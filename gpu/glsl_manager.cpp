@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "gpu/gl_entry_points.h"
 #include "gpu/logger.h"
 #include "gpu/shader_source.h"
+#include "platform/gl_entry_points.h"
 
 // The shader-object entry points, looked up by initExtensions and valid until exit.
 namespace glsl {
@@ -93,12 +93,12 @@ bool GLSLManager::initExtensions() {
     glsl::entryPointsReady = false;
     for (const char* extension : kRequiredExtensions) {
         if (!extensionListed(extension)) {
-            Logger::instance().write("OpenGL Shading Language not supported!");
+            logger().write("OpenGL Shading Language not supported!");
             return false;
         }
     }
     if (!lookUpShaderEntryPoints()) {
-        Logger::instance().write("Not all entrypoints available!");
+        logger().write("Not all entrypoints available!");
         return false;
     }
     glsl::entryPointsReady = true;
@@ -170,7 +170,7 @@ void GLSLManager::report(const char* prefix, GLhandleARB object, int slot) {
         log.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
     }
     // The slot number, never the GL handle, identifies the program in the log.
-    Logger::instance().write(prefix + Logger::intToString(slot) + ": " + log);
+    logger().write(prefix + Logger::intToString(slot) + ": " + log);
 }
 
 void GLSLManager::useProgram(int slot) {

@@ -130,7 +130,6 @@ GlyphRasterizer::GlyphRasterizer(const std::vector<std::string>& families, int h
             continue;
         }
         if (setHeight(freeType->face, height)) {
-            faceFile_ = location.file;
             face_ = std::move(freeType);
             return;
         }

@@ -30,7 +30,6 @@ public:
     GlyphRasterizer& operator=(const GlyphRasterizer&) = delete;
 
     bool hasFace() const;
-    const std::string& faceFile() const { return faceFile_; }
 
     // Renders one character code; false when there is no face or FreeType fails.
     bool rasterize(unsigned long characterCode, GlyphBitmap& glyph) const;
@@ -38,7 +37,6 @@ public:
 private:
     struct FreeTypeFace;
     std::unique_ptr<FreeTypeFace> face_;
-    std::string faceFile_;
 };
 
 // The overlay's families: the face the overlay was designed with ("Courier

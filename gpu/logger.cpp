@@ -10,11 +10,11 @@ bool firstWrite = true;
 
 }  // namespace
 
-Logger& Logger::instance() {
+Logger& logger() {
     // Created on first use and never destroyed, so entries written during
     // static destruction still have a logger.
-    static Logger* const logger = new Logger();
-    return *logger;
+    static Logger* const instance = new Logger();
+    return *instance;
 }
 
 void Logger::write(const char* message) {

@@ -5,8 +5,6 @@
 
 class Logger {
 public:
-    static Logger& instance();
-
     // Writes the message followed by two line breaks, opening and closing the
     // file for every entry so that each entry is on disk once write returns.
     void write(const char* message);
@@ -19,5 +17,9 @@ public:
     static void resetFirstWriteForTesting();
 
 private:
+    friend Logger& logger();
     Logger() = default;
 };
+
+// The program's one log.
+Logger& logger();

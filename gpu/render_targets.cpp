@@ -7,8 +7,8 @@
 #include <exception>
 #include <string>
 
-#include "gpu/gl_entry_points.h"
 #include "gpu/logger.h"
+#include "platform/gl_entry_points.h"
 
 // The framebuffer-object entry points, overwritten by every initTargets.
 namespace fbo {
@@ -145,17 +145,17 @@ bool RenderTargets::initTargets(int count) {
     targetCount_ = 0;
     if (!allocateTables(count)) {
         // Without its tables the manager creates and looks up nothing.
-        Logger::instance().write("Error: FBO Memory Allocation Failed!");
+        logger().write("Error: FBO Memory Allocation Failed!");
         return false;
     }
     targetCount_ = count;
 
     if (!extensionListed("GL_EXT_framebuffer_object")) {
-        Logger::instance().write("Error: EXT_framebuffer_object not supported!");
+        logger().write("Error: EXT_framebuffer_object not supported!");
         return false;
     }
     if (!lookUpFramebufferEntryPoints()) {
-        Logger::instance().write("Error: EXT_framebuffer_object entrypoints not found!");
+        logger().write("Error: EXT_framebuffer_object entrypoints not found!");
         return false;
     }
     fbo::entryPointsReady = true;
@@ -167,7 +167,7 @@ bool RenderTargets::createTarget(int index, int size, int format, int height) {
         return false;
     }
     if (format < 0 || format >= TargetFormat::kCount) {
-        Logger::instance().write("Error: unknown render target format " + Logger::intToString(format));
+        logger().write("Error: unknown render target format " + Logger::intToString(format));
         return false;
     }
     sizes_[index] = size;
@@ -217,7 +217,7 @@ bool RenderTargets::reportGlError() {
         return false;
     }
     const GLubyte* text = gluErrorString(error);
-    Logger::instance().write(text != nullptr ? std::string(reinterpret_cast<const char*>(text))
+    logger().write(text != nullptr ? std::string(reinterpret_cast<const char*>(text))
                                              : "GL error " + Logger::intToString(static_cast<int>(error)));
     return true;
 }
@@ -268,7 +268,7 @@ void RenderTargets::checkStatus() {
             break;
     }
     if (message != nullptr) {
-        Logger::instance().write(message);
+        logger().write(message);
     }
 }
 

@@ -50,8 +50,6 @@ public:
     // Deletes every texture, framebuffer and renderbuffer the targets own.
     void deleteTargets();
 
-    int targetCount() const { return targetCount_; }
-
 private:
     bool hasTarget(int index) const { return index >= 0 && index < targetCount_; }
     bool allocateTables(int count);

@@ -43,7 +43,6 @@ void echo(const char* title, const std::string& text) {
 }  // namespace
 
 void setDialogsEnabled(bool enabled) { dialogsAllowed = enabled; }
-bool dialogsEnabled() { return dialogsAllowed; }
 
 void showMessageBox(const char* title, const std::string& text, MessageIcon icon) {
     echo(title, text);

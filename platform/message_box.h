@@ -7,7 +7,6 @@
 
 // --no-dialogs: boxes go to standard error only and take their default answer.
 void setDialogsEnabled(bool enabled);
-bool dialogsEnabled();
 
 void showMessageBox(const char* title, const std::string& text, MessageIcon icon);
 // Yes/No question; the default answer (no dialog, or the box failed) is Yes.

@@ -5,8 +5,9 @@
 
 struct NativeWindow;
 
-// Starts the video subsystem (the window-class registration of the design):
-// false when no video driver can be started.
+// Starts SDL's video subsystem, which the program's start-up calls where a
+// Windows program registers its window class ("RegisterClassEx Failed!" is
+// its failure message): false when no video driver can be started.
 bool startVideo();
 void stopVideo();
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <fstream>
 
+#include "environment/dib_decoder.h"
+
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint16_t kBitsPerPixel = 24;
 constexpr std::int32_t kPixelsPerMetre = 2835;  // 72 dots per inch
 
@@ -26,7 +26,7 @@ void putU32(std::vector<unsigned char>& out, std::uint32_t value) {
 bool writeBitmap24(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb) {
     const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4;
     const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
-    const std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize;
+    const std::uint32_t pixelOffset = kDibFileHeaderSize + kDibInfoHeaderSize;
 
     std::vector<unsigned char> file;
     file.reserve(pixelOffset + pixelBytes);
@@ -35,7 +35,7 @@ bool writeBitmap24(const std::string& path, int width, int height, const std::ve
     putU32(file, pixelOffset + pixelBytes);
     putU32(file, 0);  // reserved
     putU32(file, pixelOffset);
-    putU32(file, kInfoHeaderSize);
+    putU32(file, kDibInfoHeaderSize);
     putU32(file, static_cast<std::uint32_t>(width));
     putU32(file, static_cast<std::uint32_t>(height));
     putU16(file, 1);  // planes

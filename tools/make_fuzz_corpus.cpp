@@ -12,20 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "character/animation.h"
+#include "environment/dib_decoder.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kCoreHeaderSize = 12;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kUncompressed = 0;
-constexpr std::uint32_t kRle8 = 1;
-constexpr std::uint32_t kRle4 = 2;
-constexpr std::uint32_t kBitFields = 3;
 constexpr int kSeedWidth = 5;
 constexpr int kSeedHeight = 3;
-constexpr int kKeyframes = 85;  // the animation reads frames 0 to 84
 
 void putU16(Bytes& out, std::uint32_t value) {
     out.push_back(static_cast<unsigned char>(value));
@@ -40,11 +35,11 @@ void putU32(Bytes& out, std::uint32_t value) {
 // What one seed bitmap holds apart from its headers.
 struct BitmapSeed {
     bool fileHeader = true;
-    std::uint32_t headerSize = kInfoHeaderSize;
+    std::uint32_t headerSize = kDibInfoHeaderSize;
     std::int32_t width = kSeedWidth;
     std::int32_t height = kSeedHeight;
     std::uint16_t bitCount = 24;
-    std::uint32_t compression = kUncompressed;
+    std::uint32_t compression = kDibUncompressed;
     std::uint32_t coloursUsed = 0;
     std::vector<std::uint32_t> palette;  // 0x00RRGGBB
     std::vector<std::uint32_t> masks;    // red, green, blue for bit fields
@@ -54,7 +49,7 @@ struct BitmapSeed {
 Bytes bitmapBytes(const BitmapSeed& seed) {
     Bytes header;
     putU32(header, seed.headerSize);
-    if (seed.headerSize == kCoreHeaderSize) {
+    if (seed.headerSize == kDibCoreHeaderSize) {
         putU16(header, static_cast<std::uint32_t>(seed.width));
         putU16(header, static_cast<std::uint32_t>(seed.height));
         putU16(header, 1);  // planes
@@ -78,13 +73,13 @@ Bytes bitmapBytes(const BitmapSeed& seed) {
         header.push_back(static_cast<unsigned char>(colour));
         header.push_back(static_cast<unsigned char>(colour >> 8));
         header.push_back(static_cast<unsigned char>(colour >> 16));
-        if (seed.headerSize != kCoreHeaderSize) {
+        if (seed.headerSize != kDibCoreHeaderSize) {
             header.push_back(0);
         }
     }
     Bytes out;
     if (seed.fileHeader) {
-        const std::uint32_t pixelOffset = kFileHeaderSize + static_cast<std::uint32_t>(header.size());
+        const std::uint32_t pixelOffset = kDibFileHeaderSize + static_cast<std::uint32_t>(header.size());
         out.push_back('B');
         out.push_back('M');
         putU32(out, pixelOffset + static_cast<std::uint32_t>(seed.pixels.size()));
@@ -136,7 +131,7 @@ std::vector<std::pair<std::string, Bytes>> bitmapSeeds() {
     {
         BitmapSeed seed;
         seed.bitCount = 16;
-        seed.compression = kBitFields;
+        seed.compression = kDibBitFields;
         seed.masks = {0xF800, 0x07E0, 0x001F};
         seed.pixels = patternRows(kSeedWidth, kSeedHeight, 16);
         seeds.emplace_back("bitfields_565.bmp", bitmapBytes(seed));
@@ -155,12 +150,12 @@ std::vector<std::pair<std::string, Bytes>> bitmapSeeds() {
         // Encoded runs, an absolute run, a delta, line ends and the bitmap end.
         BitmapSeed seed;
         seed.bitCount = 8;
-        seed.compression = kRle8;
+        seed.compression = kDibRle8;
         seed.palette = palette(256);
         seed.pixels = {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 2, 9, 0, 2, 1, 1, 2, 4, 0, 1};
         seeds.emplace_back("rle8.bmp", bitmapBytes(seed));
         seed.bitCount = 4;
-        seed.compression = kRle4;
+        seed.compression = kDibRle4;
         seed.palette = palette(16);
         seed.pixels = {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 0, 1, 3, 0xAB, 0, 1};
         seeds.emplace_back("rle4.bmp", bitmapBytes(seed));
@@ -169,7 +164,7 @@ std::vector<std::pair<std::string, Bytes>> bitmapSeeds() {
         // Core headers: a bare one without the file header, and one with a colour table.
         BitmapSeed seed;
         seed.fileHeader = false;
-        seed.headerSize = kCoreHeaderSize;
+        seed.headerSize = kDibCoreHeaderSize;
         seed.pixels = patternRows(kSeedWidth, kSeedHeight, 24);
         seeds.emplace_back("core_24bit.dib", bitmapBytes(seed));
         seed.fileHeader = true;
@@ -183,7 +178,7 @@ std::vector<std::pair<std::string, Bytes>> bitmapSeeds() {
 
 std::string keyframes(const std::string& keyframe) {
     std::string out;
-    for (int frame = 0; frame < kKeyframes; ++frame) {
+    for (int frame = 0; frame < kAnimationFrameCount; ++frame) {
         out += keyframe + "\n";
     }
     return out;

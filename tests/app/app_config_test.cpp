@@ -6,83 +6,41 @@
 #include "app/app_config.h"
 #include "support/scratch_directory.h"
 
-namespace {
-
-class AppConfigTest : public ::testing::Test {
-protected:
-    void SetUp() override { AppConfig::instance().reset(); }
-    void TearDown() override { AppConfig::instance().reset(); }
-
-    AppConfig& loadText(const std::string& text) {
-        std::istringstream input(text);
-        AppConfig::instance().load(input);
-        return AppConfig::instance();
+TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
+    const struct {
+        const char* text;
+        int width, height, supersampling;
+    } cases[] = {
+        {"1024 768 2", 1024, 768, 2},
+        {"\n640\r\n\t480\n\n1\n", 640, 480, 1},
+        {"1280", 1280, 600, 1},
+        {"320 wide 2", 320, 600, 1},  // the failed extraction stops the rest
+        {"abc 480 2", 800, 600, 1},
+        {"640 480 2 9999 garbage", 640, 480, 2},
+        {"0 -5 3", 800, 600, 1},
+        {"640 480 -2", 640, 480, 1},
+    };
+    AppConfig& config = appConfig();
+    for (const auto& c : cases) {
+        config.reset();
+        std::istringstream input(c.text);
+        config.load(input);
+        EXPECT_EQ(config.getWidth(), c.width) << c.text;
+        EXPECT_EQ(config.getHeight(), c.height) << c.text;
+        EXPECT_EQ(config.getSupersampling(), c.supersampling) << c.text;
     }
-};
-
-}  // namespace
-
-TEST_F(AppConfigTest, ReadsThreeNumbersSeparatedByBlanksOrLineBreaks) {
-    AppConfig& config = loadText("1024 768 2");
-    EXPECT_EQ(config.getWidth(), 1024);
-    EXPECT_EQ(config.getHeight(), 768);
-    EXPECT_EQ(config.getSupersampling(), 2);
-
     config.reset();
-    loadText("\n640\r\n\t480\n\n1\n");
-    EXPECT_EQ(config.getWidth(), 640);
-    EXPECT_EQ(config.getHeight(), 480);
-    EXPECT_EQ(config.getSupersampling(), 1);
 }
 
-TEST_F(AppConfigTest, PartialOrNonNumericFilesKeepTheDefaultsOfTheFieldsNotRead) {
-    AppConfig& config = loadText("1280");
-    EXPECT_EQ(config.getWidth(), 1280);
-    EXPECT_EQ(config.getHeight(), 600);
-    EXPECT_EQ(config.getSupersampling(), 1);
-
-    config.reset();
-    loadText("320 wide 2");  // the failed extraction stops the rest
-    EXPECT_EQ(config.getWidth(), 320);
-    EXPECT_EQ(config.getHeight(), 600);
-    EXPECT_EQ(config.getSupersampling(), 1);
-
-    config.reset();
-    loadText("abc 480 2");
-    EXPECT_EQ(config.getWidth(), 800);
-    EXPECT_EQ(config.getHeight(), 600);
-}
-
-TEST_F(AppConfigTest, TextAfterTheThirdNumberIsIgnored) {
-    AppConfig& config = loadText("640 480 2 9999 garbage");
-    EXPECT_EQ(config.getWidth(), 640);
-    EXPECT_EQ(config.getHeight(), 480);
-    EXPECT_EQ(config.getSupersampling(), 2);
-}
-
-TEST_F(AppConfigTest, UnusableSizesAndFactorsFallBackToDefaults) {
-    AppConfig& config = loadText("0 -5 3");
-    EXPECT_EQ(config.getWidth(), 800);
-    EXPECT_EQ(config.getHeight(), 600);
-    EXPECT_EQ(config.getSupersampling(), 1);
-
-    config.reset();
-    loadText("640 480 -2");
-    EXPECT_EQ(config.getWidth(), 640);
-    EXPECT_EQ(config.getSupersampling(), 1);
-}
-
-TEST_F(AppConfigTest, LoadReadsConfigCfgFromTheWorkingDirectoryAndToleratesItsAbsence) {
+TEST(AppConfigTest, LoadReadsConfigCfgFromTheWorkingDirectoryAndToleratesItsAbsence) {
     ScratchDirectory directory;
-    AppConfig& config = AppConfig::instance();
+    AppConfig& config = appConfig();
+    config.reset();
     config.load();  // no file: nothing changes, nothing reported
-    EXPECT_EQ(config.getWidth(), 800);
-    EXPECT_EQ(config.getHeight(), 600);
-    EXPECT_EQ(config.getSupersampling(), 1);
-
+    EXPECT_EQ(config.getWidth(), AppConfig::kDefaultWidth);
     directory.writeFile("config.cfg", "1024\n768\n2\n");
     config.load();
     EXPECT_EQ(config.getWidth(), 1024);
-    EXPECT_EQ(config.getHeight(), 768);
     EXPECT_EQ(config.getSupersampling(), 2);
+    config.reset();
 }

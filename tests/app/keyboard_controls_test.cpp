@@ -4,6 +4,7 @@
 #include "app/app_window.h"
 #include "app/keyboard_controls.h"
 #include "app/scene_state.h"
+#include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "platform/virtual_keys.h"
 
@@ -41,10 +42,23 @@ TEST_F(KeyboardControlsTest, F2WinsOverF1WhenBothAreHeld) {
     keys[vk::kF1] = 1;
     keys[vk::function(2)] = 1;
     updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, 6);
+    EXPECT_EQ(sceneState().lightingProgram, kAmbientOcclusionProgram);
     keys[vk::function(2)] = 0;
     updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, 1);
+    EXPECT_EQ(sceneState().lightingProgram, kImageBasedLightingProgram);
+}
+
+TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTwoSetTheSkyRadius) {
+    float radius[3] = {};
+    for (int environment : {1, 0, 2}) {
+        keys[vk::digit(environment + 1)] = 1;
+        updateScene(16);
+        keys[vk::digit(environment + 1)] = 0;
+        EXPECT_EQ(environmentLights().currentEnvironment, environment);
+        radius[environment] = sceneState().ndist;
+    }
+    EXPECT_NE(radius[0], radius[1]);
+    EXPECT_EQ(radius[2], radius[0]) << "3 keeps the radius of the environment before";
 }
 
 TEST_F(KeyboardControlsTest, HoldingHTogglesHelpOnceAndAFreshPressTogglesItBack) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "character/animation_clips.h"
+#include "character/animation.h"
 #include "character/model_text.h"
 #include "character/skinned_model.h"
 #include "support/recording_platform.h"

@@ -1,8 +1,7 @@
-// Mesh buffers and drawing on a real GL context: buffer sizes, client state, texture sets, colours, the generated character.
+// Mesh buffers and drawing on a real GL context: buffer sizes, client state, texture sets, colours, reloads.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/screenshot.h"
-#include "character/buffer_entry_points.h"
+#include "character/mesh_buffers.h"
 #include "character/model_text.h"
 #include "character/skinned_model.h"
 #include "platform/native_window.h"
@@ -239,72 +237,6 @@ TEST_F(CharacterGlTest, ReloadReleasesItsOwnBuffersButNeverThoseOfANewContext) {
     }
     model.release();
     destroyNativeWindow(second);
-}
-
-class GeneratedCharacterGlTest : public CharacterGlTest {
-protected:
-    int windowWidth() const override { return 160; }
-    int windowHeight() const override { return 240; }
-
-    // Renders the character lit by one light, saves a screenshot and returns the RGB pixels.
-    std::vector<std::uint8_t> render(const char* screenshotName) {
-        glViewport(0, 0, windowWidth(), windowHeight());
-        glClearColor(0.55f, 0.6f, 0.7f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(40.0, static_cast<double>(windowWidth()) / windowHeight(), 0.1, 50.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(1.2, 1.4, 3.6, 0.0, 0.95, 0.0, 0.0, 1.0, 0.0);
-        const GLfloat lightDirection[] = {0.4f, 0.8f, 0.6f, 0.0f};
-        glLightfv(GL_LIGHT0, GL_POSITION, lightDirection);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        glEnable(GL_COLOR_MATERIAL);
-        glEnable(GL_NORMALIZE);  // the skinned normals are sums, not unit vectors
-        glEnable(GL_DEPTH_TEST);
-        model.draw(true, false);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_DEPTH_TEST);
-        saveScreenshot(screenshotName, windowWidth(), windowHeight(), false);
-        std::vector<std::uint8_t> pixels(windowWidth() * windowHeight() * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, windowWidth(), windowHeight(), GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
-};
-
-TEST_F(GeneratedCharacterGlTest, RendersAndMovesBetweenAnimationSteps) {
-    RecordingPlatform recording;
-    ScopedPlatformServices fake(recording);
-    model.load(LUMIVOR_RUN_DIR "/animation2.txt");
-    ASSERT_TRUE(recording.messages.empty()) << recording.messages[0].text;
-
-    // Screenshots land in the test's working directory for a look.
-    const std::vector<std::uint8_t> idle = render("character_idle.png");
-    const int background[3] = {140, 153, 179};
-    int covered = 0;
-    for (std::size_t i = 0; i < idle.size(); i += 3) {
-        const int difference = std::abs(idle[i] - background[0]) + std::abs(idle[i + 1] - background[1]) +
-                               std::abs(idle[i + 2] - background[2]);
-        covered += difference > 6 ? 1 : 0;
-    }
-    const int pixels = windowWidth() * windowHeight();
-    EXPECT_GT(covered, pixels / 12);
-    EXPECT_LT(covered, pixels / 2);
-
-    model.currentClip = 2;
-    model.currentFrame = 59;
-    model.update(41.0f);
-    ASSERT_EQ(model.currentFrame, 60);
-    const std::vector<std::uint8_t> waving = render("character_wave.png");
-    int changed = 0;
-    for (std::size_t i = 0; i < idle.size(); i += 3) {
-        changed += std::equal(&idle[i], &idle[i] + 3, &waving[i]) ? 0 : 1;
-    }
-    EXPECT_GT(changed, pixels / 60);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace

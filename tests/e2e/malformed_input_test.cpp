@@ -128,17 +128,9 @@ std::string hugeContent(Role role, const std::string& name) {
 }
 
 const char* breakageName(Breakage breakage) {
-    switch (breakage) {
-        case Breakage::Missing: return "Missing";
-        case Breakage::Empty: return "Empty";
-        case Breakage::Truncated: return "Truncated";
-        case Breakage::Garbage: return "Garbage";
-        case Breakage::WrongType: return "WrongType";
-        case Breakage::HugeCounts: return "HugeCounts";
-        case Breakage::Directory: return "Directory";
-        case Breakage::Unreadable: return "Unreadable";
-    }
-    return "Unknown";
+    static const char* const kNames[] = {"Missing",    "Empty",      "Truncated", "Garbage",
+                                         "WrongType", "HugeCounts", "Directory", "Unreadable"};
+    return kNames[static_cast<int>(breakage)];
 }
 
 // Test names and failure messages show the breakage by name.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ protected:
 
 TEST_F(DefaultEnvironments, BrightestStudioLightsSitOnItsLamps) {
     std::vector<float> pixels;
+    if (!std::ifstream(runFile(kEnvironmentFiles[2]))) {
+        GTEST_SKIP() << "the run directory has no studio map (the build found no map package)";
+    }
     ASSERT_TRUE(load(kEnvironmentFiles[2], pixels));
     // The lamps: the sky pixels at least half as bright as the brightest one.
     const int firstSkyRow = kSize / 2 + 32;

@@ -146,10 +146,12 @@ TEST_F(EnvironmentMapsGl, AChosenOpenExrMapGivesItsEnvironmentTheLightsLumivorLi
     for (int i = 0; i < kLights; ++i) {
         int index = -1;
         Vector3 d, c;
-        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z) << printed;
+        float solidAngle = -1.0f;
+        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z >> solidAngle) << printed;
         const Vector3& ld = lights.directions[1][i];
         const Vector3& lc = lights.colours[1][i];
         EXPECT_TRUE(d.x == ld.x && d.y == ld.y && d.z == ld.z && c.x == lc.x && c.y == lc.y && c.z == lc.z) << i;
+        EXPECT_EQ(solidAngle, lights.solidAngles[1][i]) << i;
     }
     EXPECT_GT(lights.colours[1][0].x + lights.colours[1][kLights - 1].x, 0.0f);
     releaseEnvironments(textures);

@@ -151,57 +151,6 @@ TEST(LightExtraction, RowsBelowTheRootNeverMatter) {
     }
 }
 
-TEST(LightExtraction, FirstCutOfAFullSizeMapIsBetweenColumnsOverTheSky) {
-    const Map map = randomMap(2048, 2048, 9);
-    LightExtractor extractor(map.pixels.data(), map.width, map.height);
-    extractor.split(1);
-    const LightRegion* root = extractor.rootRegion();
-    EXPECT_EQ(root->y0, 1056);
-    EXPECT_EQ(root->left->y0, 1056);
-    EXPECT_EQ(root->left->y1, 2048);
-    EXPECT_EQ(root->left->x1, root->right->x0);
-    EXPECT_GT(root->right->x0, 0);
-}
-
-TEST(LightExtraction, DirectionsMapTheHorizonColumnsAndThePoles) {
-    const int w = 2048, h = 1024;
-    const struct {
-        int column, row;
-        Vector3 expected;
-    } cases[] = {{0, h / 2, {0, 0, -1}},         {w / 4, h / 2, {1, 0, 0}}, {w / 2, h / 2, {0, 0, 1}},
-                 {3 * w / 4, h / 2, {-1, 0, 0}}, {w / 3, 0, {0, -1, 0}},    {w / 5, h, {0, 1, 0}}};
-    for (const auto& c : cases) {
-        const Vector3 d = lightDirection(c.column, c.row, w, h);
-        EXPECT_LT(length(d - c.expected), 1e-6f) << c.column << "," << c.row;
-    }
-    EXPECT_NEAR(length(lightDirection(123, 777, w, h)), 1.0f, 1e-6f);
-}
-
-TEST(LightExtraction, BrightestLightPointsAtASunDisc) {
-    // A dim bluish sky and a sun 35 degrees up.
-    Map map(1024, 512);
-    const float elevation = 35.0f * kPi / 180.0f, azimuth = 0.7f, sunRadius = 1.0f * kPi / 180.0f;
-    const Vector3 sun(std::cos(elevation) * std::sin(azimuth), std::sin(elevation), std::cos(elevation) * std::cos(azimuth));
-    for (int r = 0; r < map.height; ++r) {
-        for (int x = 0; x < map.width; ++x) {
-            const float sky = 0.05f + 0.1f * (1.0f - float(r) / map.height);
-            const bool inSun = angleBetween(lightDirection(x, r, map.width, map.height), sun) < sunRadius;
-            const float value[3] = {inSun ? 20000.0f : sky, inSun ? 20000.0f : sky, inSun ? 20000.0f : 2.0f * sky};
-            std::memcpy(map.at(x, r), value, sizeof value);
-        }
-    }
-    const auto lights = extract(map);
-    int brightest = 0;
-    for (int i = 1; i < kLights; ++i) {
-        if (lights->colours[i].y > lights->colours[brightest].y) brightest = i;
-    }
-    // Within one leaf's extent: the angle the brightest leaf spans corner to corner.
-    const LightRegion& leaf = *lights->extractor->leaves()[brightest];
-    const float extent = angleBetween(lightDirection(leaf.x0, leaf.y0, map.width, map.height),
-                                      lightDirection(leaf.x1, leaf.y1, map.width, map.height));
-    EXPECT_LE(angleBetween(lights->directions[brightest], sun), std::min(std::max(extent, sunRadius), 2.0f * sunRadius));
-}
-
 TEST(EnvironmentLights, SelectEnvironmentCopiesExactlyTheLightCount) {
     auto lights = std::make_unique<EnvironmentLights>();
     for (int i = 0; i < kMaxLights; ++i) {

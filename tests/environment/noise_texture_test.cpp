@@ -48,14 +48,4 @@ TEST_F(NoiseTextureTest, GeneratedNoiseGetsEveryMipmapLevelAndLinearFilters) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(NoiseTextureTest, NullNameCreatesNothing) {
-    GLuint names[1] = {kUntouched};
-    loadBitmapTexture(names, nullptr, 0);
-    EXPECT_EQ(names[0], kUntouched);
-    GLuint first = 0;
-    glGenTextures(1, &first);
-    EXPECT_EQ(first, 1u);  // no name was handed out before
-    glDeleteTextures(1, &first);
-}
-
 }  // namespace

@@ -21,6 +21,7 @@
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
+#include "frame/shader_programs.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
 #include "platform/virtual_keys.h"
@@ -89,11 +90,17 @@ TEST_F(SceneFrameTest, SupersamplingKeysRebuildEveryTargetAtTheNewSize) {
     keys[vk::digit(5)] = 0;
     targets = sceneResources().renderTargets;
     EXPECT_EQ(sceneState().supersampling, 2);
-    for (int index : {0, 1, 2, 3, 4, 10}) EXPECT_EQ(targets->getSize(index), 640) << "target " << index;
-    EXPECT_EQ(targets->getSize(9), 320);
-    EXPECT_EQ(targets->getSize(5), 160);
-    for (int index : {6, 7, 8}) EXPECT_EQ(targets->getSize(index), 80) << "target " << index;
-    for (int index = 11; index < 75; ++index) EXPECT_EQ(targets->getSize(index), 512) << "target " << index;
+    for (int index : {kPositionTarget, kNormalTarget, kColourTarget, kLitImageTarget, kSkyTarget, kSpareTarget}) {
+        EXPECT_EQ(targets->getSize(index), 640) << "target " << index;
+    }
+    EXPECT_EQ(targets->getSize(kResolveTarget), 320);
+    EXPECT_EQ(targets->getSize(kHalfBloomTarget), 160);
+    for (int index : {kQuarterBloomTarget, kHorizontalBlurTarget, kBloomTarget}) {
+        EXPECT_EQ(targets->getSize(index), 80) << "target " << index;
+    }
+    for (int light = 0; light < environmentLights().lightCount; ++light) {
+        EXPECT_EQ(targets->getSize(kShadowTargetBase + light), kShadowMapSize) << "light " << light;
+    }
     int width = 0, height = 0;
     targetPixels(kLitImageTarget, width, height);
     EXPECT_EQ(width, 640);
@@ -109,28 +116,21 @@ TEST_F(SceneFrameTest, SupersamplingKeysRebuildEveryTargetAtTheNewSize) {
     EXPECT_EQ(sceneResources().renderTargets->getSize(kLitImageTarget), 320);
 }
 
-TEST_F(SceneFrameTest, AHundredFramesInBothModesWithAndWithoutSupersamplingLogNoGlError) {
-    for (int program : {1, 6}) {
+TEST_F(SceneFrameTest, FramesInBothModesWithAndWithoutSupersamplingLogNoGlErrorAndHoldOnlyFiniteValues) {
+    for (int program : {kImageBasedLightingProgram, kAmbientOcclusionProgram}) {
         for (int factor : {1, 2}) {
             sceneState().lightingProgram = program;
             setSupersampling(factor);
             const std::string before = logText();
-            for (int i = 0; i < 25; ++i) frame();
+            for (int i = 0; i < 10; ++i) frame();
             EXPECT_EQ(logText(), before) << "mode " << program << ", supersampling " << factor;
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        }
-    }
-}
-
-TEST_F(SceneFrameTest, LitSkyAndBloomTargetsHoldNoNanOrInfinity) {
-    for (int program : {1, 6}) {
-        sceneState().lightingProgram = program;
-        frame();
-        for (int target : {kLitImageTarget, kSkyTarget, kBloomTarget}) {
-            int width = 0, height = 0;
-            const std::vector<float> pixels = targetPixels(target, width, height);
-            const auto bad = std::find_if(pixels.begin(), pixels.end(), [](float v) { return !std::isfinite(v); });
-            EXPECT_EQ(bad, pixels.end()) << "target " << target << ", mode " << program;
+            for (int target : {kLitImageTarget, kSkyTarget, kBloomTarget}) {
+                int width = 0, height = 0;
+                const std::vector<float> pixels = targetPixels(target, width, height);
+                const auto bad = std::find_if(pixels.begin(), pixels.end(), [](float v) { return !std::isfinite(v); });
+                EXPECT_EQ(bad, pixels.end()) << "target " << target << ", mode " << program;
+            }
         }
     }
 }
@@ -228,6 +228,38 @@ TEST_F(SceneFrameTest, ShadowsDarkenTheGroundUnderTheCharacterAndTheSpheres) {
     }
 }
 
+TEST_F(SceneFrameTest, TheSphereCastsItsShadowAwayFromTheBrightestLight) {
+    environmentLights().selectEnvironment(1);  // a low sun outshines every other light
+    frame();
+    const EnvironmentLights& lights = environmentLights();
+    int brightest = 0;
+    for (int i = 1; i < lights.lightCount; ++i) {
+        if (luminance(&lights.currentColours[i].x) > luminance(&lights.currentColours[brightest].x)) brightest = i;
+    }
+    const Vector3 away = normalize(Vector3(-lights.currentDirections[brightest].x, 0.0f,
+                                           -lights.currentDirections[brightest].z));
+    int width = 0, height = 0;
+    const std::vector<float> lit = targetPixels(kLitImageTarget, width, height);
+    const std::vector<float> sky = targetPixels(kSkyTarget, width, height);
+    const std::vector<float> position = targetPixels(kPositionTarget, width, height);
+    // The darkest and the brightest share of light on open ground 2.2 to 4
+    // units from the sphere, on the side away from the light and toward it.
+    double darkestAway = 1.0, brightestToward = 0.0;
+    const Vector3 sphere(3.5f, 0.0f, -3.0f);
+    for (float distance : {2.2f, 3.0f, 4.0f}) {
+        for (float side : {1.0f, -1.0f}) {
+            int x = 0, y = 0;
+            ASSERT_TRUE(project(sphere + (side * distance) * away, x, y));
+            const int at = (y * width + x) * 4;
+            ASSERT_TRUE(position[at + 3] == 0.0f && luminance(&sky[at]) > 1e-4) << "not open ground";
+            const double share = luminance(&lit[at]) / luminance(&sky[at]);
+            if (side > 0.0f) darkestAway = std::min(darkestAway, share);
+            if (side < 0.0f) brightestToward = std::max(brightestToward, share);
+        }
+    }
+    EXPECT_LT(darkestAway, 0.7 * brightestToward);
+}
+
 TEST_F(SceneFrameTest, MovingTheSphereMovesItsShadowInTheSameFrame) {
     environmentLights().selectEnvironment(1);  // the low sun casts long, dark shadows
     // The shadow share of ground points in a ring around a place, or -1 where
@@ -304,7 +336,7 @@ TEST_F(SceneFrameTest, TheBrightestCourtyardLightLiesWhereTheSkyDrawsItsBrightes
 }
 
 TEST_F(SceneFrameTest, AmbientOcclusionModeIsGreyAndDarkerNearObjects) {
-    sceneState().lightingProgram = 6;
+    sceneState().lightingProgram = kAmbientOcclusionProgram;
     frame();
     const std::vector<unsigned char> pixels = windowPixels();
     int worst = 0;
@@ -348,7 +380,7 @@ TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
 
 TEST_F(SceneFrameTest, SupersamplingSoftensHardEdges) {
     sceneState().showHelp = false;
-    sceneState().lightingProgram = 6;  // flat greys: the edges of the objects and the ground dominate
+    sceneState().lightingProgram = kAmbientOcclusionProgram;  // flat greys: the edges of the objects and the ground dominate
     frame();
     const double single = edgeEnergy(windowPixels(), kWidth, kHeight);
     setSupersampling(2);

@@ -4,13 +4,16 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <ostream>
+#include <vector>
 
 #include "app/app_config.h"
 #include "app/app_window.h"
 #include "app/scene_state.h"
 #include "frame/scene_lifecycle.h"
+#include "frame/scene_resources.h"
+#include "frame/shader_programs.h"
 #include "frame/scene_targets.h"
+#include "gpu/overlay_font.h"
 #include "platform/platform_services.h"
 #include "support/gl_test_context.h"
 #include "support/scratch_directory.h"
@@ -20,60 +23,24 @@ namespace {
 // A start-up makes at most about a hundred names of one kind; the bound holds
 // a few cycles' worth even if the driver never reuses a deleted name.
 constexpr GLuint kHighestNameChecked = 4096;
-constexpr int kColourTargets = 11;  // indices 0 to 10
-constexpr int kShadowTargets = 64;  // one per light
-constexpr int kScenePrograms = 10;
-constexpr int kOverlayGlyphLists = 96;  // characters 32 to 127
-constexpr int kSphereLists = 1;
-constexpr int kEnvironmentTextures = 3;
-constexpr int kNoiseTextures = 1;
+constexpr int kColourTargets = kShadowTargetBase;  // every target before the shadow maps
 
-struct ObjectCounts {
-    int textures = 0;
-    int buffers = 0;
-    int programs = 0;
-    int shaders = 0;
-    int framebuffers = 0;
-    int renderbuffers = 0;
-    int lists = 0;
+// Live names of each kind, in the order of kKinds.
+const char* const kKinds[] = {"glIsTexture", "glIsList",        "glIsBuffer",      "glIsProgram",
+                              "glIsShader",  "glIsFramebuffer", "glIsRenderbuffer"};
+using ObjectCounts = std::vector<int>;
 
-    bool operator==(const ObjectCounts& other) const {
-        return textures == other.textures && buffers == other.buffers && programs == other.programs &&
-               shaders == other.shaders && framebuffers == other.framebuffers &&
-               renderbuffers == other.renderbuffers && lists == other.lists;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const ObjectCounts& counts) {
-    return out << "{textures " << counts.textures << ", buffers " << counts.buffers << ", programs "
-               << counts.programs << ", shaders " << counts.shaders << ", framebuffers " << counts.framebuffers
-               << ", renderbuffers " << counts.renderbuffers << ", lists " << counts.lists << "}";
-}
-
-using IsObject = GLboolean(APIENTRYP)(GLuint);
-
-IsObject driverQuery(const char* name) {
-    return reinterpret_cast<IsObject>(sdlPlatformServices().glProcAddress(name));
-}
-
-int countLive(IsObject isObject) {
-    int live = 0;
-    for (GLuint name = 1; name <= kHighestNameChecked; ++name) {
-        live += isObject(name) == GL_TRUE ? 1 : 0;
-    }
-    return live;
-}
-
-// Every name of each kind that the driver still knows in this context.
 ObjectCounts countLiveObjects() {
     ObjectCounts counts;
-    counts.textures = countLive(glIsTexture);
-    counts.lists = countLive(glIsList);
-    counts.buffers = countLive(driverQuery("glIsBuffer"));
-    counts.programs = countLive(driverQuery("glIsProgram"));
-    counts.shaders = countLive(driverQuery("glIsShader"));
-    counts.framebuffers = countLive(driverQuery("glIsFramebuffer"));
-    counts.renderbuffers = countLive(driverQuery("glIsRenderbuffer"));
+    for (const char* kind : kKinds) {
+        const auto isObject =
+            reinterpret_cast<GLboolean(APIENTRYP)(GLuint)>(sdlPlatformServices().glProcAddress(kind));
+        int live = 0;
+        for (GLuint name = 1; name <= kHighestNameChecked; ++name) {
+            live += isObject(name) == GL_TRUE ? 1 : 0;
+        }
+        counts.push_back(live);
+    }
     return counts;
 }
 
@@ -90,8 +57,8 @@ protected:
         // The run directory's data, with a small configuration of our own.
         linkRunData(scratch_.path());
         scratch_.writeFile("config.cfg", "160 120 1\n");
-        AppConfig::instance().reset();
-        AppConfig::instance().load();
+        appConfig().reset();
+        appConfig().load();
         appWindow_.keys = &keys_;
         appWindow_.native = window();
         appWindow_.width = windowWidth();
@@ -99,7 +66,7 @@ protected:
     }
 
     void TearDown() override {
-        AppConfig::instance().reset();
+        appConfig().reset();
         GlTest::TearDown();
     }
 
@@ -113,17 +80,17 @@ protected:
 TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSameSet) {
     const ObjectCounts before = countLiveObjects();
 
-    ASSERT_TRUE(initialiseScene(appWindow_, keys_));
+    initialiseScene(appWindow_, keys_);
     const ObjectCounts first = countLiveObjects();
     // The count itself is checked, so that "no growth" below cannot pass on a
-    // lookup that sees nothing.
-    EXPECT_EQ(first.textures - before.textures, kEnvironmentTextures + kNoiseTextures + kColourTargets + kShadowTargets);
-    EXPECT_EQ(first.framebuffers - before.framebuffers, kColourTargets + kShadowTargets);
-    EXPECT_EQ(first.renderbuffers - before.renderbuffers, kColourTargets);
-    EXPECT_EQ(first.programs - before.programs, kScenePrograms);
-    EXPECT_EQ(first.shaders - before.shaders, 2 * kScenePrograms);
-    EXPECT_EQ(first.lists - before.lists, kOverlayGlyphLists + kSphereLists);
-    EXPECT_GT(first.buffers, before.buffers) << "the character's meshes have buffer objects";
+    // lookup that sees nothing: the maps and the noise, glyph lists and the sphere.
+    const int targets = kColourTargets + environmentLights().lightCount;  // one shadow map per light
+    const ObjectCounts made = {kEnvironmentCount + 1 + targets, kOverlayGlyphCount + 1, first[2] - before[2],
+                               kProgramCount, 2 * kProgramCount, targets, kColourTargets};
+    for (std::size_t kind = 0; kind < made.size(); ++kind) {
+        EXPECT_EQ(first[kind] - before[kind], made[kind]) << kKinds[kind];
+    }
+    EXPECT_GT(first[2], before[2]) << "the character's meshes have buffer objects";
 
     // Supersampling on and off replaces every target without keeping old ones.
     sceneState().supersampling = 2;
@@ -135,7 +102,7 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
     shutdownScene();
     EXPECT_EQ(countLiveObjects(), before) << "after the first shutdown";
 
-    ASSERT_TRUE(initialiseScene(appWindow_, keys_));
+    initialiseScene(appWindow_, keys_);
     EXPECT_EQ(countLiveObjects(), first) << "after the second start-up";
     shutdownScene();
     EXPECT_EQ(countLiveObjects(), before) << "after the second shutdown";

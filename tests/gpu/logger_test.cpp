@@ -1,7 +1,6 @@
-// Logger: entry layout, truncation by the first write of a run, and intToString.
+// Logger: entry layout and truncation by the first write of a run.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
 
 #include "gpu/logger.h"
@@ -11,19 +10,12 @@ TEST(LoggerTest, EntriesAreSeparatedByAnEmptyLineAndTheFirstWriteOfARunTruncates
     ScratchDirectory directory;
     directory.writeFile("Log.txt", "left over from an earlier run\n");
     Logger::resetFirstWriteForTesting();
-    Logger::instance().write("A");
-    Logger::instance().write(std::string("B"));
+    logger().write("A");
+    logger().write(std::string("B"));
     EXPECT_EQ(directory.readFile("Log.txt"), "A\n\nB\n\n");
 
     Logger::resetFirstWriteForTesting();  // a second run
-    Logger::instance().write("C");
-    EXPECT_EQ(directory.readFile("Log.txt"), "C\n\n");
-}
-
-TEST(LoggerTest, AMessageEndingInALineBreakStillGetsBothLineBreaks) {
-    ScratchDirectory directory;
-    Logger::resetFirstWriteForTesting();
-    Logger::instance().write("driver text\n");
+    logger().write("driver text\n");  // still gets both line breaks
     EXPECT_EQ(directory.readFile("Log.txt"), "driver text\n\n\n");
 }
 
@@ -34,15 +26,8 @@ TEST(LoggerTest, AFailedFirstOpenStillCountsAsTheFirstWrite) {
     // A directory named like the log makes every open fail.
     std::filesystem::remove(directory.file("Log.txt"));
     std::filesystem::create_directory(directory.file("Log.txt"));
-    Logger::instance().write("lost");
+    logger().write("lost");
     std::filesystem::remove(directory.file("Log.txt"));
-    Logger::instance().write("appended");
+    logger().write("appended");
     EXPECT_EQ(directory.readFile("Log.txt"), "appended\n\n");
-}
-
-TEST(LoggerTest, IntToStringGivesPlainDecimalText) {
-    EXPECT_EQ(Logger::intToString(0), "0");
-    EXPECT_EQ(Logger::intToString(-12), "-12");
-    EXPECT_EQ(Logger::intToString(1000000), "1000000");
-    EXPECT_EQ(Logger::intToString(INT_MIN), "-2147483648");
 }

@@ -1,4 +1,4 @@
-// GL extension discovery: the extension-string search and the typed entry-point lookup shared by the GPU services.
+// GL extension discovery: the extension-string search and the typed entry-point lookup every GL user shares.
 #pragma once
 
 #include "platform/platform_services.h"

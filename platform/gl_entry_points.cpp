@@ -1,5 +1,5 @@
 // GL extension discovery through the platform layer.
-#include "gpu/gl_entry_points.h"
+#include "platform/gl_entry_points.h"
 
 #include <cstring>
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "app/stepped_clock.h"
+#include "camera/camera.h"
+#include "support/recording_platform.h"
 
 namespace {
 
@@ -31,7 +34,8 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"},
-        {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"},
+        {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"}, {"--frame-time"}, {"--frame-time", "0"},
+        {"--frame-time", "60001"}, {"--frame-time", "2.5"},
     };
     for (const auto& arguments : bad) {
         CommandLineOptions options;
@@ -51,4 +55,26 @@ TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     EXPECT_EQ(parse({"--help"}, options, message), CommandLineResult::Help);
     EXPECT_EQ(parse({"--version"}, options, message), CommandLineResult::Version);
     EXPECT_NE(usageText("lumivor").find("--screenshot FILE"), std::string::npos);
+}
+
+TEST(CommandLineTest, FrameTimeStepsTheClockByExactlyItsValuePerFrame) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--frame-time", "40"}, options, message), CommandLineResult::Run);
+    ASSERT_EQ(options.frameTime, 40);
+
+    RecordingPlatform real;
+    real.tickCount = 5000;
+    real.keysDown.insert(65);
+    SteppedClock clock(real, static_cast<std::uint32_t>(options.frameTime));
+    ScopedPlatformServices installed(clock);
+    Camera viewer;
+    viewer.updateFrameTimer();
+    real.tickCount += 977;  // the real clock runs on; the readers never see it
+    clock.advance();
+    EXPECT_EQ(platform().ticks(), 40u);
+    viewer.updateFrameTimer();
+    EXPECT_FLOAT_EQ(viewer.getFrameInterval(), 0.040f);
+    EXPECT_TRUE(platform().isKeyDown(65));  // everything but the clock passes through
+    EXPECT_NE(usageText("lumivor").find("--frame-time MS"), std::string::npos);
 }

@@ -7,22 +7,39 @@
 // world position to that map), "background" unit 8 (the sky image), "envMap"
 // unit 0 (the latitude-longitude environment, 2D), "camPos" (eye position),
 // "lDir0".."lDir3" (unit directions toward the lights), "lColor0".."lColor3"
-// (the lights' colours), "expo" (taken, not applied: exposure is applied once,
-// in the final pass).
+// (the lights' colours; the program reads the values derived from them
+// below), "expo" (taken, not applied: exposure is applied once, in the final
+// pass).
 //
-// Light strength: every light stands for one median-cut region, and the cut
-// gives each region about the same share of the sky's energy. A light's colour
-// is the mean over its region, so its brightness tells how small the region is,
-// not how strong the light is; each light therefore shines with its colour's
-// chromaticity at one common irradiance (kLightIrradiance), which matches skies
-// whose mean radiance is near 1. The mirror and glossy reflections and the ground
-// are not per light: each of the 16 quads adds a sixteenth of them.
+// Per-light values that do not depend on the pixel come from the processor,
+// once per quad:
+// "lIrradiance0".."lIrradiance3": rgb is the light's irradiance on a surface
+//   facing it; alpha is the light's weight in the ground's shadow share.
+//   Every light stands for one median-cut region, and the cut gives each
+//   region about the same share of the sky's energy. A light's colour is the
+//   mean over its region, so its brightness tells how small the region is,
+//   not how strong the light is; each light therefore shines with its
+//   colour's chromaticity at one common irradiance, and every light with any
+//   colour weighs 1 in the share (an empty region 0, and irradiance 0).
+// "lShadowShift0".."lShadowShift3": xyz is added to the shadow-map
+//   coordinates of the point: the point's offset of kNormalOffset toward the
+//   light, carried through the unit's texture matrix, less the constant depth
+//   bias (against self-shadowing).
+// A program set without these values gets zeros: no light, unbiased shadows.
+//
+// The mirror and glossy reflections and the ground are not per light: each of
+// the 16 quads adds a sixteenth of them.
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
 // ground seen along the view ray), darkened by the share of the lights' cosine-
 // weighted light that the scene blocks; where the environment has next to no
-// ground (nearly black), a grey floor lit by the same lights shows instead. Its quads add a sixteenth of alpha each,
-// which tells the combine step that the pixel already carries the environment.
+// ground (nearly black), a grey floor lit by the same lights shows instead. Its
+// quads add a sixteenth of alpha each, which tells the combine step that the
+// pixel already carries the environment.
+//
+// The renderer runs the whole program for every pixel, both sides of every
+// branch included, so the ground and the object results are both computed and
+// one is chosen at the end, and the work is kept to what the picture needs.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
 
@@ -45,23 +62,32 @@ uniform vec4 lColor0;
 uniform vec4 lColor1;
 uniform vec4 lColor2;
 uniform vec4 lColor3;
+uniform vec4 lIrradiance0;
+uniform vec4 lIrradiance1;
+uniform vec4 lIrradiance2;
+uniform vec4 lIrradiance3;
+uniform vec4 lShadowShift0;
+uniform vec4 lShadowShift1;
+uniform vec4 lShadowShift2;
+uniform vec4 lShadowShift3;
 
 const float PI = 3.14159265;
-const float kLightIrradiance = 0.07;
 const float kGroupShare = 1.0 / 16.0;
-const float kGlossExponent = 80.0;
+const float kGlossNormalisation = (80.0 + 8.0) / 8.0;  // of the exponent-80 highlight
 const float kFloorAlbedo = 0.45;
 const float kFloorFadeStart = 4.5;
 const float kFloorFadeEnd = 7.5;
 // Ground radiance below which the environment counts as having no ground.
 const float kDarkGroundStart = 0.01;
 const float kDarkGroundEnd = 0.04;
-// Shadow lookups move the point along its normal and toward the light, by
-// about one shadow-map texel (11 units over 512 texels), against self-shadowing.
+// Shadow lookups move the point along its normal (here) and toward the light
+// (in lShadowShift) by about one shadow-map texel (11 units over 512 texels).
 const float kNormalOffset = 0.03;
-const float kDepthBias = 0.0015;
+// A shadow-map texel covers more of a surface the more grazing the light: the
+// bias grows with the slope's tangent, which the cosine's floor of 0.05 keeps
+// below 20, so lights near the horizon do not shadow the very surface they light.
 const float kSlopeBias = 0.0006;
-const float kMaxSlope = 20.0;
+const float kMinCosine = 0.05;
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -70,33 +96,13 @@ vec2 latitudeLongitude(vec3 d)
     return vec2(s, t);
 }
 
-float luminance(vec3 c)
+// 1 where the point is lit; a point outside the light's box is lit, since the
+// map knows nothing there.
+float lit(sampler2DShadow map, vec3 coordinate, float slopeBias)
 {
-    return dot(c, vec3(0.2125, 0.7154, 0.0721));
-}
-
-// Colour over luminance: the light's hue at unit brightness; an empty region adds nothing.
-vec3 chromaticity(vec3 c)
-{
-    float l = luminance(c);
-    return l > 1e-8 ? c / l : vec3(0.0);
-}
-
-// cosine: of the angle between the surface normal and the light.
-float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
-{
-    vec4 coordinate = toShadowMap * vec4(position, 1.0);
-    coordinate.xyz /= coordinate.w;
-    // Outside the light's box the map knows nothing: count the point as lit.
-    if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
-        return 1.0;
-    }
-    // A shadow-map texel covers more of a surface the more grazing the light:
-    // the bias grows with the slope, so lights near the horizon do not shadow
-    // the very surface they light.
-    float c = clamp(cosine, 0.05, 1.0);
-    coordinate.z -= kDepthBias + kSlopeBias * min(sqrt(1.0 - c * c) / c, kMaxSlope);
-    return shadow2D(map, coordinate.xyz).r;
+    bool outside = any(lessThan(coordinate, vec3(0.0))) || any(greaterThan(coordinate, vec3(1.0)));
+    float visible = shadow2D(map, vec3(coordinate.xy, coordinate.z - slopeBias)).r;
+    return outside ? 1.0 : visible;
 }
 
 void main()
@@ -110,83 +116,64 @@ void main()
     vec4 albedo = texture2DRect(colMap, at);
     vec3 n = normalize(normalSample.xyz);
     vec3 p = positionSample.xyz;
-    vec3 v = normalize(camPos.xyz - p);
-    bool ground = positionSample.w < 0.5;
+    vec3 toEye = camPos.xyz - p;
+    vec3 v = toEye * inversesqrt(dot(toEye, toEye));
 
-    vec3 directions[4];
-    directions[0] = lDir0.xyz;
-    directions[1] = lDir1.xyz;
-    directions[2] = lDir2.xyz;
-    directions[3] = lDir3.xyz;
-    vec3 colours[4];
-    colours[0] = lColor0.rgb;
-    colours[1] = lColor1.rgb;
-    colours[2] = lColor2.rgb;
-    colours[3] = lColor3.rgb;
+    // The four lights side by side: cosines to the normal and to the view.
+    vec4 cosines = vec4(dot(n, lDir0.xyz), dot(n, lDir1.xyz), dot(n, lDir2.xyz), dot(n, lDir3.xyz));
+    vec4 towardEye = vec4(dot(v, lDir0.xyz), dot(v, lDir1.xyz), dot(v, lDir2.xyz), dot(v, lDir3.xyz));
+    vec4 c = clamp(cosines, kMinCosine, 1.0);
+    vec4 slopeBias = kSlopeBias * sqrt(1.0 / (c * c) - 1.0);
 
-    // Lights behind the surface need no shadow lookup.
-    vec3 offsetPoint = p + n * kNormalOffset;
-    float visibility[4];
-    float c0 = dot(n, directions[0]);
-    float c1 = dot(n, directions[1]);
-    float c2 = dot(n, directions[2]);
-    float c3 = dot(n, directions[3]);
-    visibility[0] = c0 > 0.0 ? lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset, c0) : 0.0;
-    visibility[1] = c1 > 0.0 ? lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset, c1) : 0.0;
-    visibility[2] = c2 > 0.0 ? lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset, c2) : 0.0;
-    visibility[3] = c3 > 0.0 ? lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, c3) : 0.0;
+    // Lights behind the surface add nothing, whatever their lookup says.
+    vec4 offsetPoint = vec4(p + n * kNormalOffset, 1.0);
+    vec4 visibility;
+    visibility.x = lit(shaMap0, (gl_TextureMatrix[4] * offsetPoint).xyz + lShadowShift0.xyz, slopeBias.x);
+    visibility.y = lit(shaMap1, (gl_TextureMatrix[5] * offsetPoint).xyz + lShadowShift1.xyz, slopeBias.y);
+    visibility.z = lit(shaMap2, (gl_TextureMatrix[6] * offsetPoint).xyz + lShadowShift2.xyz, slopeBias.z);
+    visibility.w = lit(shaMap3, (gl_TextureMatrix[7] * offsetPoint).xyz + lShadowShift3.xyz, slopeBias.w);
+    vec4 facing = max(cosines, 0.0);
+    vec4 received = facing * visibility;
+    vec3 diffuse = lIrradiance0.rgb * received.x + lIrradiance1.rgb * received.y + lIrradiance2.rgb * received.z +
+                   lIrradiance3.rgb * received.w;
 
-    if (ground) {
-        float open = 0.0;
-        float total = 0.0;
-        vec3 floorLight = vec3(0.0);
-        for (int k = 0; k < 4; ++k) {
-            float cosine = max(dot(n, directions[k]), 0.0) * step(1e-8, luminance(colours[k]));
-            open += cosine * visibility[k];
-            total += cosine;
-            floorLight += chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
-        }
-        float share = total > 0.0 ? open / total : 1.0;
-        vec3 sky = texture2DRect(background, at).rgb;
-        vec3 caught = sky * share * kGroupShare;
-        // Where the environment has next to no ground of its own (a studio's
-        // black floor), a grey floor lit by the same lights takes its place,
-        // fading out toward the quad's edges so it ends softly in the scene.
-        float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
-        float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, luminance(sky));
-        vec3 litFloor = floorLight * (kFloorAlbedo / PI) * fade * missingGround;
-        gl_FragColor = vec4(caught + litFloor, kGroupShare);
-        return;
-    }
+    // Ground: the sky image darkened by the blocked share of the lights, or
+    // the grey floor where the environment has no ground of its own.
+    vec4 shareWeights = facing * vec4(lIrradiance0.a, lIrradiance1.a, lIrradiance2.a, lIrradiance3.a);
+    float total = dot(shareWeights, vec4(1.0));
+    float open = dot(shareWeights, visibility);
+    float share = total > 0.0 ? open / total : 1.0;
+    vec3 sky = texture2DRect(background, at).rgb;
+    float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
+    float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, dot(sky, vec3(0.2125, 0.7154, 0.0721)));
+    vec3 groundColour = sky * (share * kGroupShare) + diffuse * ((kFloorAlbedo / PI) * fade * missingGround);
 
+    // Objects: diffuse, exponent-80 highlights and the reflection. The
+    // half-way vector's cosine to the normal is (n.l + n.v) / |l + v|, where
+    // |l + v|^2 = 2 + 2 l.v for unit l and v.
     float glossy = normalSample.a;
     float mirror = clamp(2.0 * albedo.a - 1.0, 0.0, 1.0);
-    float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
+    float grazing = 1.0 - max(dot(n, v), 0.0);
+    float grazing2 = grazing * grazing;
+    float fresnel = 0.04 + 0.96 * (grazing2 * grazing2 * grazing);
     float specularWeight = glossy * mix(0.25, 1.0, fresnel);
-
-    vec3 diffuse = vec3(0.0);
-    vec3 specular = vec3(0.0);
-    for (int k = 0; k < 4; ++k) {
-        vec3 l = directions[k];
-        float cosine = dot(n, l);
-        if (cosine <= 0.0) {
-            continue;
-        }
-        vec3 irradiance = chromaticity(colours[k]) * (kLightIrradiance * cosine * visibility[k]);
-        diffuse += irradiance;
-        vec3 h = normalize(l + v);
-        float highlight = pow(max(dot(n, h), 0.0), kGlossExponent) * (kGlossExponent + 8.0) / 8.0;
-        specular += irradiance * highlight;
-    }
-
+    vec4 halfway = max((cosines + dot(n, v)) * inversesqrt(max(2.0 + 2.0 * towardEye, 1e-8)), 0.0);
+    vec4 h2 = halfway * halfway;
+    vec4 h4 = h2 * h2;
+    vec4 h8 = h4 * h4;
+    vec4 h16 = h8 * h8;
+    vec4 h64 = h16 * h16;
+    h64 *= h64;
+    vec4 highlight = (h64 * h16) * kGlossNormalisation * received;
+    vec3 specular = lIrradiance0.rgb * highlight.x + lIrradiance1.rgb * highlight.y +
+                    lIrradiance2.rgb * highlight.z + lIrradiance3.rgb * highlight.w;
     // The mirror part reflects the environment; the glossy part adds a
     // Fresnel-weighted reflection beside its highlights.
     float reflection = mirror + glossy * fresnel * 0.5;
-    vec3 base = albedo.rgb * (1.0 - mirror) / PI;
-    vec3 colour = base * diffuse + specular * specularWeight;
-    if (reflection > 0.0) {
-        vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
-        colour += reflected * reflection * albedo.rgb * kGroupShare;
-    }
-    gl_FragColor = vec4(max(colour, vec3(0.0)), 0.0);
+    vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
+    vec3 objectColour = albedo.rgb * ((1.0 - mirror) / PI) * diffuse + specular * specularWeight +
+                        reflected * (reflection * kGroupShare) * albedo.rgb;
+
+    bool ground = positionSample.w < 0.5;
+    gl_FragColor = ground ? vec4(groundColour, kGroupShare) : vec4(max(objectColour, vec3(0.0)), 0.0);
 }

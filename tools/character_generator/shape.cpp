@@ -241,7 +241,7 @@ Part makeTorso() {
     const LoftAxis axis{{0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
     const std::vector<int> bones = {kHips, kSpine, kChest, kNeck, kHead};
     const std::vector<ChainJoint> joints = {{2.22f, 0.10f}, {2.62f, 0.10f}, {3.02f, 0.05f}, {3.17f, 0.05f}};
-    return loft(axis, keys, 78, 40, [&](float s) { return chainWeights(bones, joints, s); },
+    return loft(axis, keys, 44, 24, [&](float s) { return chainWeights(bones, joints, s); },
                 [](float s) { return s < 2.20f ? kTrousers : (s < 3.00f ? kShirt : kSkin); });
 }
 
@@ -268,7 +268,7 @@ Part makeArm(bool left) {
                                         : std::vector<int>{kChest, kUpperArmR, kForearmR, kHandR};
     const std::vector<ChainJoint> joints = {{kInset, 0.07f}, {elbow, 0.07f}, {wrist, 0.04f}};
     const float sleeveEnd = kInset + 0.30f;
-    return loft(axis, keys, 52, 20, [=](float s) { return chainWeights(bones, joints, s); },
+    return loft(axis, keys, 30, 12, [=](float s) { return chainWeights(bones, joints, s); },
                 [=](float s) { return s < sleeveEnd ? kShirt : kSkin; });
 }
 
@@ -292,7 +292,7 @@ Part makeLeg(bool left) {
     const std::vector<int> bones = left ? std::vector<int>{kHips, kThighL, kShinL, kFootL}
                                         : std::vector<int>{kHips, kThighR, kShinR, kFootR};
     const std::vector<ChainJoint> joints = {{hipS, 0.08f}, {kneeS, 0.08f}, {ankleS, 0.04f}};
-    return loft(axis, keys, 56, 24, [=](float s) { return chainWeights(bones, joints, s); },
+    return loft(axis, keys, 32, 14, [=](float s) { return chainWeights(bones, joints, s); },
                 [](float) { return kTrousers; });
 }
 
@@ -313,7 +313,7 @@ Part makeFoot(bool left) {
         key.offsetV = key.radiusV;
     }
     const int bone = left ? kFootL : kFootR;
-    return loft(axis, lifted, 24, 18, [=](float) { return Influences{{bone, 1.0f}}; },
+    return loft(axis, lifted, 14, 10, [=](float) { return Influences{{bone, 1.0f}}; },
                 [](float) { return kShoes; });
 }
 
@@ -323,7 +323,7 @@ Part makeNose() {
         {0.03f, 0.022f, 0.026f, 0.0f}, {0.045f, 0.0f, 0.0f, 0.0f},
     };
     const LoftAxis axis{{0.0f, 3.32f, 0.19f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
-    return loft(axis, keys, 8, 12, [](float) { return Influences{{kHead, 1.0f}}; }, [](float) { return kSkin; });
+    return loft(axis, keys, 5, 8, [](float) { return Influences{{kHead, 1.0f}}; }, [](float) { return kSkin; });
 }
 
 }  // namespace

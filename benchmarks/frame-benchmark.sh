@@ -6,11 +6,12 @@
 #
 # Without REV it runs this checkout's build (build/run) ROUNDS times (default 3).
 # With REV it also builds that revision in a scratch folder and runs both
-# alternately, each round in the order this, REV, floor, and prints each
-# median and the ratio this / REV. The floor is this build with its lighting
-# program replaced by benchmarks/floor_lighting.fsh: the G-buffer reads, four
-# shadow lookups per quad and a plain Lambert sum, the least a lighting pass
-# with this structure can cost on the same renderer.
+# alternately, each round in the order this, REV, floor, REV-floor, and prints
+# each median and the ratios this / REV and this / floor. The floors are this
+# build and REV with their lighting program replaced by
+# benchmarks/floor_lighting.fsh: the G-buffer reads, four shadow lookups per
+# quad and a plain Lambert sum, the least a lighting program can cost in that
+# build's lighting pass on the same renderer.
 # Runs inside the private display (scripts/with-display.sh) by itself.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -30,9 +31,10 @@ declare -A source_dir=([this]="$run_dir")
 if [ -n "$revision" ]; then
     echo "building $revision in a scratch folder ..." >&2
     build_revision "$revision"
-    builds+=(base floor)
+    builds+=(base floor base-floor)
     source_dir[base]="$revision_run_dir"
     source_dir[floor]="$run_dir"
+    source_dir[base-floor]="$revision_run_dir"
 fi
 
 results="$scratch_root/results"
@@ -40,19 +42,19 @@ results="$scratch_root/results"
 for factor in 1 2; do
     for build in "${builds[@]}"; do
         dir="$(make_run_copy "${source_dir[$build]}" "$factor")"
-        if [ "$build" = floor ]; then
+        if [ "${build#*floor}" != "$build" ]; then
             rm "$dir/Shader"
-            cp -r "$run_dir/Shader" "$dir/Shader"
+            cp -r "${source_dir[$build]}/Shader" "$dir/Shader"
             cp "$root/benchmarks/floor_lighting.fsh" "$dir/Shader/ibl.fsh"
         fi
-        eval "dir_${build}_${factor}=\$dir"
+        eval "dir_${build//-/_}_${factor}=\$dir"
     done
 done
 
 for round in $(seq 1 "$rounds"); do
     for factor in 1 2; do
         for build in "${builds[@]}"; do
-            dir_var="dir_${build}_${factor}"
+            dir_var="dir_${build//-/_}_${factor}"
             dir="${!dir_var}"
             output="$(cd "$dir" && ./lumivor --windowed --no-dialogs --frames "$frames" --frame-time 40 --benchmark 2>/dev/null)"
             echo "round $round, supersampling $factor, $build" >&2
@@ -83,16 +85,16 @@ for build, factor, name, ms in rows:
     values.setdefault((build, factor, name), []).append(float(ms))
 for factor, label in (("1", "supersampling off"), ("2", "supersampling on")):
     print(f"\n{label} (medians over the rounds, ms)")
-    header = f"{'':24}" + "".join(f"{b:>10}" for b in builds)
+    header = f"{'':24}" + "".join(f"{b:>11}" for b in builds)
     if "base" in builds:
-        header += f"{'this/base':>11}{'this/floor':>11}"
+        header += f"{'this/base':>11}{'this/floor':>11}{'base/floor':>11}"
     print(header)
     for name in names:
         med = {b: statistics.median(values[(b, factor, name)]) for b in builds if (b, factor, name) in values}
-        line = f"{name:24}" + "".join(f"{med.get(b, float('nan')):10.1f}" for b in builds)
+        line = f"{name:24}" + "".join(f"{med.get(b, float('nan')):11.1f}" for b in builds)
         if "base" in builds and "base" in med and med["base"] > 0:
             line += f"{med['this'] / med['base']:11.2f}"
-            if name == "lighting" and med.get("floor", 0) > 0:
-                line += f"{med['this'] / med['floor']:11.2f}"
+            if name == "lighting" and med.get("floor", 0) > 0 and med.get("base-floor", 0) > 0:
+                line += f"{med['this'] / med['floor']:11.2f}{med['base'] / med['base-floor']:11.2f}"
         print(line)
 PY

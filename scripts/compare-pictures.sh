@@ -33,7 +33,7 @@ mkdir -p "$pictures"
 render() {
     local dir="$1" keys="$2" output="$3" pid window=""
     (cd "$dir" && exec ./lumivor --windowed --no-dialogs --frames "$frames" --frame-time 40 \
-        --screenshot "$output" >/dev/null 2>&1) &
+        --screenshot "$output" >"$output.log" 2>&1) &
     pid=$!
     for _ in $(seq 1 300); do
         window="$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Helpers shared by the benchmark and picture scripts; source this file.
 #   build_revision REV   builds the program of git revision REV in a scratch worktree
-#                        and sets revision_run_dir to its run directory
+#                        and sets revision_run_dir to its run directory; a revision
+#                        without --frame-time gets the commit that added it
 #   make_run_copy SRC SS makes a scratch working directory that links every file
 #                        of run directory SRC but holds its own config.cfg
 #                        (800 x 600, supersampling factor SS); prints its path
@@ -24,6 +25,14 @@ build_revision() {
     local revision="$1"
     scratch_worktree="$scratch_root/source"
     git -C "$repo_root" worktree add --detach "$scratch_worktree" "$revision" >/dev/null
+    # A revision from before --frame-time gets it, so that both builds step
+    # their clocks alike: the commit that added the option, applied on top.
+    if ! grep -q -- '"--frame-time"' "$scratch_worktree/app/command_line.cpp"; then
+        local addition
+        addition="$(git -C "$repo_root" log --format=%H -S'"--frame-time"' -- app/command_line.cpp | tail -n 1)"
+        echo "adding --frame-time to $revision (from $(git -C "$repo_root" log -1 --format=%h "$addition"))" >&2
+        git -C "$scratch_worktree" cherry-pick --no-commit "$addition" >/dev/null
+    fi
     cmake -S "$scratch_worktree" -B "$scratch_root/build" -DCMAKE_BUILD_TYPE=Release \
         -DLUMIVOR_BUILD_TESTS=OFF -DLUMIVOR_BUILD_BENCHMARKS=OFF \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null

@@ -7,28 +7,43 @@
 // world position to that map), "background" unit 8 (the sky image), "envMap"
 // unit 0 (the latitude-longitude environment, 2D), "camPos" (eye position),
 // "lDir0".."lDir3" (unit directions toward the lights), "lColor0".."lColor3"
-// (the lights' colours), "lSolidAngle" (the four lights' solid angles),
-// "lEnergy" (the four lights' energies: colour luminance times solid angle),
-// "groundEnergy" (the sum over all lights of energy times the cosine to the
-// ground's normal), "expo" (taken, not applied: exposure is applied once, in
-// the final pass).
+// (the lights' colours; the program reads the values derived from them
+// below), "expo" (taken, not applied: exposure is applied once, in the final
+// pass).
 //
-// Light strength: every light stands for one median-cut region of the sky. Its
-// colour is the region's latitude-weighted mean radiance and "lSolidAngle" the
-// steradians the region covers, so colour times solid angle is the irradiance
-// the light gives a surface facing it. Under a uniform sky of radiance L a white
-// matte surface facing up is then lit at L, as bright as the sky. The mirror and
-// glossy reflections and the ground are not per light: each of the 16 quads
-// adds a sixteenth of them.
+// Per-light values that do not depend on the pixel come from the processor,
+// once per quad:
+// "lIrradiance0".."lIrradiance3": rgb is the light's irradiance on a surface
+//   facing it, its colour (the region's latitude-weighted mean radiance)
+//   times the solid angle its region covers; under a uniform sky of radiance
+//   L a white matte surface facing up is then lit at L, as bright as the sky.
+//   Alpha is the light's energy (the luminance of rgb), its weight in the
+//   ground's shadow share.
+// "lShadowShift0".."lShadowShift3": xyz is added to the shadow-map
+//   coordinates of the point: the point's offset of kNormalOffset toward the
+//   light, carried through the unit's texture matrix, less the constant depth
+//   bias (against self-shadowing).
+// A program set without these values gets zeros: no light, unbiased shadows.
+// "groundEnergy": the sum over all 64 lights of energy times the cosine to the
+// ground's normal; the same for every quad. ("lSolidAngle" and "lEnergy", the
+// four lights' solid angles and energies, are set too; this program reads them
+// through "lIrradiance".)
+//
+// The mirror and glossy reflections and the ground are not per light: each of
+// the 16 quads adds a sixteenth of them.
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
 // ground seen along the view ray) times the share of the ground's light that
 // reaches the point: each quad adds its lights' energy times cosine times
-// visibility over "groundEnergy", so the 16 quads together add all of it on open
-// ground. Where the environment has next to no ground (nearly black), a grey
-// floor lit by the same lights shows instead. Its quads add a sixteenth of alpha
-// each, which tells the combine step that the pixel already carries the
-// environment.
+// visibility over "groundEnergy", so the 16 quads together add all of it on
+// open ground; where the environment has next to no
+// ground (nearly black), a grey floor lit by the same lights shows instead. Its
+// quads add a sixteenth of alpha each, which tells the combine step that the
+// pixel already carries the environment.
+//
+// The renderer runs the whole program for every pixel, both sides of every
+// branch included, so the ground and the object results are both computed and
+// one is chosen at the end, and the work is kept to what the picture needs.
 //
 // Whatever a quad adds stays below a sixteenth of the half-float maximum, so the
 // sum of the 16 quads never overflows the target, however bright the map.
@@ -54,27 +69,35 @@ uniform vec4 lColor0;
 uniform vec4 lColor1;
 uniform vec4 lColor2;
 uniform vec4 lColor3;
-uniform vec4 lSolidAngle;
-uniform vec4 lEnergy;
+uniform vec4 lIrradiance0;
+uniform vec4 lIrradiance1;
+uniform vec4 lIrradiance2;
+uniform vec4 lIrradiance3;
+uniform vec4 lShadowShift0;
+uniform vec4 lShadowShift1;
+uniform vec4 lShadowShift2;
+uniform vec4 lShadowShift3;
 uniform float groundEnergy;
 
 const float PI = 3.14159265;
 const float kGroupShare = 1.0 / 16.0;
 // The largest half float (65504) shared by the 16 quads that add up in the target.
 const float kQuadLimit = 4094.0;
-const float kGlossExponent = 80.0;
+const float kGlossNormalisation = (80.0 + 8.0) / 8.0;  // of the exponent-80 highlight
 const float kFloorAlbedo = 0.45;
 const float kFloorFadeStart = 4.5;
 const float kFloorFadeEnd = 7.5;
 // Ground radiance below which the environment counts as having no ground.
 const float kDarkGroundStart = 0.01;
 const float kDarkGroundEnd = 0.04;
-// Shadow lookups move the point along its normal and toward the light, by
-// about one shadow-map texel (11 units over 512 texels), against self-shadowing.
+// Shadow lookups move the point along its normal (here) and toward the light
+// (in lShadowShift) by about one shadow-map texel (11 units over 512 texels).
 const float kNormalOffset = 0.03;
-const float kDepthBias = 0.0015;
+// A shadow-map texel covers more of a surface the more grazing the light: the
+// bias grows with the slope's tangent, which the cosine's floor of 0.05 keeps
+// below 20, so lights near the horizon do not shadow the very surface they light.
 const float kSlopeBias = 0.0006;
-const float kMaxSlope = 20.0;
+const float kMinCosine = 0.05;
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -83,26 +106,13 @@ vec2 latitudeLongitude(vec3 d)
     return vec2(s, t);
 }
 
-float luminance(vec3 c)
+// 1 where the point is lit; a point outside the light's box is lit, since the
+// map knows nothing there.
+float lit(sampler2DShadow map, vec3 coordinate, float slopeBias)
 {
-    return dot(c, vec3(0.2125, 0.7154, 0.0721));
-}
-
-// cosine: of the angle between the surface normal and the light.
-float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
-{
-    vec4 coordinate = toShadowMap * vec4(position, 1.0);
-    coordinate.xyz /= coordinate.w;
-    // Outside the light's box the map knows nothing: count the point as lit.
-    if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
-        return 1.0;
-    }
-    // A shadow-map texel covers more of a surface the more grazing the light:
-    // the bias grows with the slope, so lights near the horizon do not shadow
-    // the very surface they light.
-    float c = clamp(cosine, 0.05, 1.0);
-    coordinate.z -= kDepthBias + kSlopeBias * min(sqrt(1.0 - c * c) / c, kMaxSlope);
-    return shadow2D(map, coordinate.xyz).r;
+    bool outside = any(lessThan(coordinate, vec3(0.0))) || any(greaterThan(coordinate, vec3(1.0)));
+    float visible = shadow2D(map, vec3(coordinate.xy, coordinate.z - slopeBias)).r;
+    return outside ? 1.0 : visible;
 }
 
 void main()
@@ -116,85 +126,65 @@ void main()
     vec4 albedo = texture2DRect(colMap, at);
     vec3 n = normalize(normalSample.xyz);
     vec3 p = positionSample.xyz;
-    vec3 v = normalize(camPos.xyz - p);
-    bool ground = positionSample.w < 0.5;
+    vec3 toEye = camPos.xyz - p;
+    vec3 v = toEye * inversesqrt(dot(toEye, toEye));
 
-    vec3 directions[4];
-    directions[0] = lDir0.xyz;
-    directions[1] = lDir1.xyz;
-    directions[2] = lDir2.xyz;
-    directions[3] = lDir3.xyz;
-    // Each light's strength: colour times solid angle, the irradiance it gives
-    // a surface facing it.
-    vec3 colours[4];
-    colours[0] = lColor0.rgb * lSolidAngle.x;
-    colours[1] = lColor1.rgb * lSolidAngle.y;
-    colours[2] = lColor2.rgb * lSolidAngle.z;
-    colours[3] = lColor3.rgb * lSolidAngle.w;
+    // The four lights side by side: cosines to the normal and to the view.
+    vec4 cosines = vec4(dot(n, lDir0.xyz), dot(n, lDir1.xyz), dot(n, lDir2.xyz), dot(n, lDir3.xyz));
+    vec4 towardEye = vec4(dot(v, lDir0.xyz), dot(v, lDir1.xyz), dot(v, lDir2.xyz), dot(v, lDir3.xyz));
+    vec4 c = clamp(cosines, kMinCosine, 1.0);
+    vec4 slopeBias = kSlopeBias * sqrt(1.0 / (c * c) - 1.0);
 
-    // Lights behind the surface need no shadow lookup.
-    vec3 offsetPoint = p + n * kNormalOffset;
-    float visibility[4];
-    float c0 = dot(n, directions[0]);
-    float c1 = dot(n, directions[1]);
-    float c2 = dot(n, directions[2]);
-    float c3 = dot(n, directions[3]);
-    visibility[0] = c0 > 0.0 ? lit(shaMap0, gl_TextureMatrix[4], offsetPoint + directions[0] * kNormalOffset, c0) : 0.0;
-    visibility[1] = c1 > 0.0 ? lit(shaMap1, gl_TextureMatrix[5], offsetPoint + directions[1] * kNormalOffset, c1) : 0.0;
-    visibility[2] = c2 > 0.0 ? lit(shaMap2, gl_TextureMatrix[6], offsetPoint + directions[2] * kNormalOffset, c2) : 0.0;
-    visibility[3] = c3 > 0.0 ? lit(shaMap3, gl_TextureMatrix[7], offsetPoint + directions[3] * kNormalOffset, c3) : 0.0;
+    // Lights behind the surface add nothing, whatever their lookup says.
+    vec4 offsetPoint = vec4(p + n * kNormalOffset, 1.0);
+    vec4 visibility;
+    visibility.x = lit(shaMap0, (gl_TextureMatrix[4] * offsetPoint).xyz + lShadowShift0.xyz, slopeBias.x);
+    visibility.y = lit(shaMap1, (gl_TextureMatrix[5] * offsetPoint).xyz + lShadowShift1.xyz, slopeBias.y);
+    visibility.z = lit(shaMap2, (gl_TextureMatrix[6] * offsetPoint).xyz + lShadowShift2.xyz, slopeBias.z);
+    visibility.w = lit(shaMap3, (gl_TextureMatrix[7] * offsetPoint).xyz + lShadowShift3.xyz, slopeBias.w);
+    vec4 facing = max(cosines, 0.0);
+    vec4 received = facing * visibility;
+    vec3 diffuse = lIrradiance0.rgb * received.x + lIrradiance1.rgb * received.y + lIrradiance2.rgb * received.z +
+                   lIrradiance3.rgb * received.w;
 
-    if (ground) {
-        // open: this quad's part of the ground's light that reaches the point.
-        float open = 0.0;
-        vec3 floorLight = vec3(0.0);
-        for (int k = 0; k < 4; ++k) {
-            float cosine = max(dot(n, directions[k]), 0.0);
-            open += lEnergy[k] * cosine * visibility[k];
-            floorLight += colours[k] * (cosine * visibility[k]);
-        }
-        // A map without light above the horizon leaves the ground unshadowed.
-        float share = groundEnergy > 0.0 ? open / groundEnergy : kGroupShare;
-        vec3 sky = texture2DRect(background, at).rgb;
-        vec3 caught = sky * share;
-        // Where the environment has next to no ground of its own (a studio's
-        // black floor), a grey floor lit by the same lights takes its place,
-        // fading out toward the quad's edges so it ends softly in the scene.
-        float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
-        float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, luminance(sky));
-        vec3 litFloor = floorLight * (kFloorAlbedo / PI) * fade * missingGround;
-        gl_FragColor = vec4(min(caught + litFloor, vec3(kQuadLimit)), kGroupShare);
-        return;
-    }
+    // Ground: the sky image darkened by the blocked share of the lights, or
+    // the grey floor where the environment has no ground of its own.
+    vec4 shareWeights = facing * vec4(lIrradiance0.a, lIrradiance1.a, lIrradiance2.a, lIrradiance3.a);
+    float open = dot(shareWeights, visibility);
+    // A map without light above the horizon leaves the ground unshadowed.
+    float share = groundEnergy > 0.0 ? open / groundEnergy : kGroupShare;
+    vec3 sky = texture2DRect(background, at).rgb;
+    float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
+    float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, dot(sky, vec3(0.2125, 0.7154, 0.0721)));
+    vec3 groundColour = sky * share + diffuse * ((kFloorAlbedo / PI) * fade * missingGround);
 
+    // Objects: diffuse, exponent-80 highlights and the reflection. The
+    // half-way vector's cosine to the normal is (n.l + n.v) / |l + v|, where
+    // |l + v|^2 = 2 + 2 l.v for unit l and v.
     float glossy = normalSample.a;
     float mirror = clamp(2.0 * albedo.a - 1.0, 0.0, 1.0);
-    float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
+    float grazing = 1.0 - max(dot(n, v), 0.0);
+    float grazing2 = grazing * grazing;
+    float fresnel = 0.04 + 0.96 * (grazing2 * grazing2 * grazing);
     float specularWeight = glossy * mix(0.25, 1.0, fresnel);
-
-    vec3 diffuse = vec3(0.0);
-    vec3 specular = vec3(0.0);
-    for (int k = 0; k < 4; ++k) {
-        vec3 l = directions[k];
-        float cosine = dot(n, l);
-        if (cosine <= 0.0) {
-            continue;
-        }
-        vec3 irradiance = colours[k] * (cosine * visibility[k]);
-        diffuse += irradiance;
-        vec3 h = normalize(l + v);
-        float highlight = pow(max(dot(n, h), 0.0), kGlossExponent) * (kGlossExponent + 8.0) / 8.0;
-        specular += irradiance * highlight;
-    }
-
+    vec4 halfway = max((cosines + dot(n, v)) * inversesqrt(max(2.0 + 2.0 * towardEye, 1e-8)), 0.0);
+    vec4 h2 = halfway * halfway;
+    vec4 h4 = h2 * h2;
+    vec4 h8 = h4 * h4;
+    vec4 h16 = h8 * h8;
+    vec4 h64 = h16 * h16;
+    h64 *= h64;
+    vec4 highlight = (h64 * h16) * kGlossNormalisation * received;
+    vec3 specular = lIrradiance0.rgb * highlight.x + lIrradiance1.rgb * highlight.y +
+                    lIrradiance2.rgb * highlight.z + lIrradiance3.rgb * highlight.w;
     // The mirror part reflects the environment; the glossy part adds a
     // Fresnel-weighted reflection beside its highlights.
     float reflection = mirror + glossy * fresnel * 0.5;
-    vec3 base = albedo.rgb * (1.0 - mirror) / PI;
-    vec3 colour = base * diffuse + specular * specularWeight;
-    if (reflection > 0.0) {
-        vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
-        colour += reflected * reflection * albedo.rgb * kGroupShare;
-    }
-    gl_FragColor = vec4(clamp(colour, vec3(0.0), vec3(kQuadLimit)), 0.0);
+    vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
+    vec3 objectColour = albedo.rgb * ((1.0 - mirror) / PI) * diffuse + specular * specularWeight +
+                        reflected * (reflection * kGroupShare) * albedo.rgb;
+
+    bool ground = positionSample.w < 0.5;
+    gl_FragColor = ground ? vec4(min(groundColour, vec3(kQuadLimit)), kGroupShare)
+                          : vec4(clamp(objectColour, vec3(0.0), vec3(kQuadLimit)), 0.0);
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 
 #include "app/app_config.h"
 #include "app/app_window.h"
@@ -12,6 +13,7 @@
 #include "app/projections.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
+#include "app/stepped_clock.h"
 #include "app/window_procedure.h"
 #include "environment/environment_sources.h"
 #include "frame/draw_frame.h"
@@ -95,7 +97,9 @@ class FrameLoop {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit FrameLoop(const CommandLineOptions& options) : options_(options), started_(Clock::now()) {}
+    // clock: advanced by one step before each frame's update; nullptr reads the real clock.
+    FrameLoop(const CommandLineOptions& options, SteppedClock* clock)
+        : options_(options), clock_(clock), started_(Clock::now()) {}
 
     void run(AppWindow& window) {
         framesInWindow_ = 0;
@@ -126,6 +130,9 @@ public:
 
 private:
     void drawOneFrame(AppWindow& window) {
+        if (clock_ != nullptr) {
+            clock_->advance();
+        }
         // Unsigned difference: the tick counter's wrap-around still gives the elapsed time.
         const std::uint32_t tickCount = platform().ticks();
         updateScene(tickCount - window.lastTickCount);
@@ -169,6 +176,7 @@ private:
     }
 
     const CommandLineOptions& options_;
+    SteppedClock* clock_;
     Clock::time_point started_;
     Clock::time_point lastSwap_;
     int framesDrawn_ = 0;
@@ -208,10 +216,18 @@ int runApplication(const CommandLineOptions& options) {
         return -1;
     }
 
+    // A fixed frame time replaces the clock for the whole run, window re-creations included.
+    std::unique_ptr<SteppedClock> steppedClock;
+    std::unique_ptr<ScopedPlatformServices> clockInstalled;
+    if (options.frameTime > 0) {
+        steppedClock = std::make_unique<SteppedClock>(platform(), static_cast<std::uint32_t>(options.frameTime));
+        clockInstalled = std::make_unique<ScopedPlatformServices>(*steppedClock);
+    }
+
     int exitStatus = 0;
     programRunning = 1;
     fullscreenRequested = appWindow.isFullScreen;
-    FrameLoop loop(options);
+    FrameLoop loop(options, steppedClock.get());
     while (programRunning == 1) {
         appWindow.isFullScreen = fullscreenRequested;
         if (!createAppWindow(appWindow)) {

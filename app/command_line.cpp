@@ -7,6 +7,9 @@
 
 namespace {
 
+// A minute per frame: beyond it a fixed step means nothing useful.
+constexpr int kMaxFrameTime = 60000;
+
 bool parsePositiveInt(const char* text, int& value) {
     errno = 0;
     char* end = nullptr;
@@ -43,7 +46,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             options.verbose = true;
         } else if (std::strcmp(arg, "--benchmark") == 0) {
             options.benchmark = true;
-        } else if (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--screenshot") == 0) {
+        } else if (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--frame-time") == 0 ||
+                   std::strcmp(arg, "--screenshot") == 0) {
             if (i + 1 >= argc) {
                 message = std::string("option ") + arg + " needs a value";
                 return CommandLineResult::Error;
@@ -52,6 +56,11 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             if (std::strcmp(arg, "--frames") == 0) {
                 if (!parsePositiveInt(value, options.frameLimit)) {
                     message = std::string("--frames needs a positive whole number, not '") + value + "'";
+                    return CommandLineResult::Error;
+                }
+            } else if (std::strcmp(arg, "--frame-time") == 0) {
+                if (!parsePositiveInt(value, options.frameTime) || options.frameTime > kMaxFrameTime) {
+                    message = std::string("--frame-time needs whole milliseconds from 1 to 60000, not '") + value + "'";
                     return CommandLineResult::Error;
                 }
             } else {
@@ -96,6 +105,8 @@ std::string usageText(const char* programName) {
         "  --fullscreen       run full screen without asking\n"
         "  --no-dialogs       print messages on standard error only; boxes take their default answer\n"
         "  --frames N         end the run after N frames, as Escape would\n"
+        "  --frame-time MS    advance the clock by exactly MS milliseconds every frame\n"
+        "                     (movement, animation, frame rate), for the same frames on every run\n"
         "  --screenshot FILE  save the last frame shown as a PNG file\n"
         "  --benchmark        at exit, print start-up time and median frame and per-pass times\n"
         "  --verbose          print window and scene life-cycle events on standard error\n"

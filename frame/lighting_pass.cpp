@@ -10,6 +10,7 @@
 #include "environment/environment_lights.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
+#include "frame/shader_programs.h"
 #include "gpu/glsl_manager.h"
 #include "gpu/render_targets.h"
 
@@ -26,10 +27,48 @@ constexpr int kLightsPerQuad = 4;
 const char* const kShadowMapNames[kLightsPerQuad] = {"shaMap0", "shaMap1", "shaMap2", "shaMap3"};
 const char* const kDirectionNames[kLightsPerQuad] = {"lDir0", "lDir1", "lDir2", "lDir3"};
 const char* const kColourNames[kLightsPerQuad] = {"lColor0", "lColor1", "lColor2", "lColor3"};
+const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradiance1", "lIrradiance2",
+                                                      "lIrradiance3"};
+const char* const kShadowShiftNames[kLightsPerQuad] = {"lShadowShift0", "lShadowShift1", "lShadowShift2",
+                                                       "lShadowShift3"};
 
-void bindRectangle(int unit, int target) {
-    selectTextureUnit(unit);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
+// The shadow lookup's offset of the point toward the light, in world units
+// (about one shadow-map texel), and the constant part of its depth bias.
+constexpr float kShadowNormalOffset = 0.03f;
+constexpr float kShadowDepthBias = 0.0015f;
+
+// Column-major 4 x 4 matrix times the column (x, y, z, w).
+void transform(const float* m, const float in[4], float out[4]) {
+    for (int row = 0; row < 4; ++row) {
+        out[row] = m[row] * in[0] + m[4 + row] * in[1] + m[8 + row] * in[2] + m[12 + row] * in[3];
+    }
+}
+
+// The values the lighting program needs per light that do not depend on the
+// pixel; see the program's inputs "lIrradiance" and "lShadowShift".
+void setPerLightValues(GLSLManager& programs, int program, int slot, int light) {
+    const EnvironmentLights& lights = environmentLights();
+    const SceneResources& resources = sceneResources();
+    const Vector3& colour = lights.currentColours[light];
+    const Vector3& direction = lights.currentDirections[light];
+
+    // A light shines with its colour (its region's mean radiance) times the
+    // solid angle of its region: the irradiance it gives a surface facing it.
+    // Alpha is its energy, its weight in the ground's shadow share.
+    const float solidAngle = lights.currentSolidAngles[light];
+    programs.setUniform4f(program, kIrradianceNames[slot], colour.x * solidAngle, colour.y * solidAngle,
+                          colour.z * solidAngle, lightEnergy(colour, solidAngle));
+
+    // The offset toward the light through the texture matrix: a direction, so
+    // only the light's view and projection and the matrix's scale by one half act.
+    const float offset[4] = {direction.x * kShadowNormalOffset, direction.y * kShadowNormalOffset,
+                             direction.z * kShadowNormalOffset, 0.0f};
+    float inView[4];
+    float projected[4];
+    transform(resources.shadowModelView[light], offset, inView);
+    transform(resources.shadowProjection[light], inView, projected);
+    programs.setUniform4f(program, kShadowShiftNames[slot], 0.5f * projected[0], 0.5f * projected[1],
+                          0.5f * projected[2] - kShadowDepthBias, 0.0f);
 }
 
 // Loads the unit's texture matrix: bias and scale from clip space to 0..1,
@@ -85,6 +124,21 @@ void renderLightingPass() {
     programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
     programs.setUniform1f(program, "groundEnergy", lights.currentGroundEnergy);
 
+    // The image-based lighting program leaves the background (no geometry)
+    // untouched. With the position pass's depth copied in, every quad is drawn
+    // at depth 1 and passes only where geometry lies nearer, so the renderer
+    // drops the background before the program runs instead of running the
+    // whole program to a discard there. The occlusion program paints the
+    // background too and draws every pixel.
+    const bool backgroundMasked =
+        program == kImageBasedLightingProgram &&
+        resources.renderTargets->copyDepth(kPositionTarget, kLitImageTarget, width, height);
+    if (backgroundMasked) {
+        glDepthFunc(GL_GREATER);
+        glDepthMask(GL_FALSE);
+        glDepthRange(1.0, 1.0);
+    }
+
     // Every quad adds its four lights to what the earlier quads left.
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -102,13 +156,20 @@ void renderLightingPass() {
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);
             solidAngle[k] = lights.currentSolidAngles[group + k];
             energy[k] = lightEnergy(colour, solidAngle[k]);
+            setPerLightValues(programs, program, k, group + k);
         }
-        // A light shines with its colour times its solid angle.
+        // The four lights' solid angles and energies, for programs that weigh
+        // the lights by them (the occlusion program).
         programs.setUniform4f(program, "lSolidAngle", solidAngle[0], solidAngle[1], solidAngle[2], solidAngle[3]);
         programs.setUniform4f(program, "lEnergy", energy[0], energy[1], energy[2], energy[3]);
         drawFullTargetQuad(static_cast<float>(width), static_cast<float>(height), 0.0f);
     }
     glDisable(GL_BLEND);
+    if (backgroundMasked) {
+        glDepthRange(0.0, 1.0);
+        glDepthMask(GL_TRUE);
+        glDepthFunc(GL_LEQUAL);
+    }
     programs.stopProgram();
     resources.renderTargets->unbindTarget();
     // Leaves: unit 0 active, units 4 to 7 with their texture matrices, blending off.

@@ -24,11 +24,6 @@ constexpr int kSkyUnit = 1;
 constexpr int kBloomUnit = 2;
 constexpr int kNoiseUnit = 3;
 
-void bindRectangle(int unit, int target) {
-    selectTextureUnit(unit);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
-}
-
 // Sets the destination up: projection and viewport for its size, bound, cleared.
 void beginTarget(int target, int width, int height) {
     setUnitOrthoProjection(width, height);

@@ -12,6 +12,7 @@ public:
 
     std::uint32_t ticks() override { return 0; }
     void cursorPosition(int& x, int& y) override { x = y = 0; }
+    bool ownsCursor() override { return true; }
     void setCursorPosition(int, int) override {}
     bool isKeyDown(int) override { return false; }
     // No entry point is known, so nothing that needs a rendering context runs.

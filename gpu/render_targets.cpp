@@ -29,6 +29,7 @@ PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC glFramebufferRenderbufferEXT = nullptr;
 PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVEXTPROC glGetFramebufferAttachmentParameterivEXT = nullptr;
 PFNGLGENERATEMIPMAPEXTPROC glGenerateMipmapEXT = nullptr;
 PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC glCheckFramebufferStatusEXT = nullptr;
+PFNGLBLITFRAMEBUFFEREXTPROC glBlitFramebufferEXT = nullptr;
 PFNGLTEXIMAGE3DPROC glTexImage3D = nullptr;
 
 // True only after a successful initTargets: every required pointer is set.
@@ -91,6 +92,7 @@ bool lookUpFramebufferEntryPoints() {
     required &= lookUpEntryPoint(glGenerateMipmapEXT, "glGenerateMipmapEXT");
     required &= lookUpEntryPoint(glCheckFramebufferStatusEXT, "glCheckFramebufferStatusEXT");
     lookUpEntryPoint(fbo::glTexImage3D, "glTexImage3D");  // optional and unused
+    lookUpEntryPoint(glBlitFramebufferEXT, "glBlitFramebufferEXT");  // optional: copyDepth checks it
     return required;
 }
 
@@ -232,6 +234,20 @@ void RenderTargets::unbindTarget() {
     if (fbo::entryPointsReady) {
         fbo::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     }
+}
+
+bool RenderTargets::copyDepth(int source, int destination, int width, int height) {
+    using namespace fbo;
+    if (!entryPointsReady || glBlitFramebufferEXT == nullptr || glFramebufferRenderbufferEXT == nullptr ||
+        !hasTarget(source) || !hasTarget(destination) || renderbuffers_[source] == 0 ||
+        renderbuffers_[destination] == 0) {
+        return false;
+    }
+    glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, framebuffers_[source]);
+    glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, framebuffers_[destination]);
+    glBlitFramebufferEXT(0, 0, width, height, 0, 0, width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffers_[destination]);
+    return true;
 }
 
 void RenderTargets::checkStatus() {

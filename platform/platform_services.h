@@ -21,7 +21,7 @@ public:
     virtual void setCursorPosition(int x, int y) = 0;
     // True while mouse look may read and move the cursor: full screen, or a
     // window that has the input focus, so that other windows stay usable.
-    virtual bool ownsCursor() { return true; }
+    virtual bool ownsCursor() = 0;
 
     // True while the key with this Windows virtual-key code is held down.
     virtual bool isKeyDown(int virtualKey) = 0;

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "app/stepped_clock.h"
+#include "camera/camera.h"
+#include "platform/virtual_keys.h"
+#include "support/recording_platform.h"
 
 namespace {
 
@@ -37,6 +41,7 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
         {"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"},
         {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"}, {"--environment"}, {"--environment", "4=a.hdr"},
         {"--environment", "0=a.hdr"}, {"--environment", "2="}, {"--environment", "a.hdr"}, {"--environment", "22=a"},
+        {"--frame-time"}, {"--frame-time", "0"}, {"--frame-time", "60001"}, {"--frame-time", "2.5"},
     };
     for (const auto& arguments : bad) {
         CommandLineOptions options;
@@ -56,4 +61,29 @@ TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     EXPECT_EQ(parse({"--help"}, options, message), CommandLineResult::Help);
     EXPECT_EQ(parse({"--version"}, options, message), CommandLineResult::Version);
     EXPECT_NE(usageText("lumivor").find("--screenshot FILE"), std::string::npos);
+}
+
+TEST(CommandLineTest, FrameTimeStepsTheClockByExactlyItsValuePerFrame) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--frame-time", "40"}, options, message), CommandLineResult::Run);
+    ASSERT_EQ(options.frameTime, 40);
+
+    RecordingPlatform real;
+    real.tickCount = 5000;
+    real.cursorOwned = false;  // no mouse look: only the clock and the keys move the camera
+    real.keysDown.insert(vk::letter('W'));
+    SteppedClock clock(real, static_cast<std::uint32_t>(options.frameTime));
+    ScopedPlatformServices installed(clock);
+    Camera viewer;
+    viewer.place(0, 3, 8, 0, 3, 7, 0, 1, 0);  // looking toward -z
+    viewer.update();                          // the first update measures no interval
+    real.tickCount += 977;  // the real clock runs on; the readers never see it
+    clock.advance();
+    EXPECT_EQ(platform().ticks(), 40u);
+    viewer.update();  // measures the step
+    viewer.update();  // moves by it: one unit a second for exactly 40 ms
+    EXPECT_NEAR(viewer.position.z, 8.0f - 0.040f, 1e-5f);
+    EXPECT_TRUE(platform().isKeyDown(vk::letter('W')));  // everything but the clock passes through
+    EXPECT_NE(usageText("lumivor").find("--frame-time MS"), std::string::npos);
 }

@@ -25,34 +25,27 @@
 #include "support/scratch_directory.h"
 
 KeyState SceneFixture::keys;
-std::string SceneFixture::startupLog;
-std::unique_ptr<ScratchDirectory> SceneFixture::directory;
-std::unique_ptr<RecordingPlatform> SceneFixture::fakePlatform;
-NativeWindow* SceneFixture::window = nullptr;
 AppWindow SceneFixture::appWindow;
-bool SceneFixture::ready = false;
+std::string SceneFixture::startupLog;
+namespace {
+std::unique_ptr<ScratchDirectory> directory;
+RecordingPlatform fakePlatform;  // the cursor stays at the mouse-look centre: only tests move the camera
+bool ready = false;
+}  // namespace
 
 void SceneFixture::SetUpTestSuite() {
-    if (!testDisplayAvailable()) {
-        return;
-    }
     directory = std::make_unique<ScratchDirectory>();
     linkRunData(directory->path());
     std::istringstream config("320 240 1");
     appConfig().load(config);
-    // The cursor stays at the mouse-look centre, so the camera only moves when a test moves it.
-    fakePlatform = std::make_unique<RecordingPlatform>();
-    setPlatformServices(fakePlatform.get());
-    if (!startVideo()) {
+    setPlatformServices(&fakePlatform);
+    if (!startVideo())
         return;
-    }
-    window = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
-    if (window == nullptr) {
+    appWindow.native = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
+    if (appWindow.native == nullptr)
         return;
-    }
     keys.clear();
     appWindow.keys = &keys;
-    appWindow.native = window;
     appWindow.width = kWidth;
     appWindow.height = kHeight;
     appWindow.isVisible = 1;
@@ -63,25 +56,22 @@ void SceneFixture::SetUpTestSuite() {
 }
 
 void SceneFixture::TearDownTestSuite() {
-    if (ready) {
+    if (ready)
         shutdownScene();
-    }
-    if (window != nullptr) {
-        destroyNativeWindow(window);
-        window = nullptr;
+    if (appWindow.native != nullptr) {
+        destroyNativeWindow(appWindow.native);
+        appWindow.native = nullptr;
         stopVideo();
     }
     setPlatformServices(nullptr);
-    fakePlatform.reset();
     directory.reset();
     appConfig().reset();
     ready = false;
 }
 
 void SceneFixture::SetUp() {
-    if (!ready) {
-        GTEST_SKIP() << "no display or no scene: gl tests run under Xvfb (scripts/test.sh)";
-    }
+    if (!ready)
+        GTEST_SKIP() << "no scene: gl tests run under Xvfb (scripts/test.sh)";
     keys.clear();
     SceneState& state = sceneState();
     state.exposure = 1.0f;
@@ -94,7 +84,7 @@ void SceneFixture::SetUp() {
 }
 
 void SceneFixture::frame(std::uint32_t milliseconds) {
-    fakePlatform->tickCount += milliseconds;
+    fakePlatform.tickCount += milliseconds;
     updateScene(milliseconds);
     drawFrame();
 }
@@ -117,19 +107,16 @@ std::vector<unsigned char> SceneFixture::windowPixels() {
 }
 
 std::vector<float> SceneFixture::targetPixels(int target, int& width, int& height) {
-    const GLuint texture = sceneResources().renderTargets->getTexture(target);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
     glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &height);
     std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, pixels.data());
     return pixels;
 }
 
 bool SceneFixture::project(const Vector3& world, int& x, int& y) {
-    GLdouble projection[16];
-    GLdouble modelView[16];
+    GLdouble projection[16], modelView[16], wx = 0, wy = 0, wz = 0;
     const GLint viewport[4] = {0, 0, kWidth, kHeight};
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -143,17 +130,12 @@ bool SceneFixture::project(const Vector3& world, int& x, int& y) {
     camera().applyLookAt();
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glPopMatrix();
-    GLdouble wx = 0, wy = 0, wz = 0;
-    if (gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
+    if (!gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz))
         return false;
-    }
     x = static_cast<int>(wx);
     y = static_cast<int>(wy);
     return wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
 }
-
-double luminance(const unsigned char* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }
-double luminance(const float* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }
 
 // Without a display the whole process reports the skip code that ctest shows as a skip.
 int main(int argc, char** argv) {

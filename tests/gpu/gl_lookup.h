@@ -1,4 +1,5 @@
-// Test-side GL helpers: driver entry points the services do not expose, state queries, and a fixture that reads the log.
+// Test-side GL helpers: driver entry points the services do not expose, state queries, and a fixture that reads the
+// log.
 #pragma once
 
 #include <GL/gl.h>
@@ -23,7 +24,6 @@ inline GLint integerState(GLenum name) {
     return value;
 }
 
-
 inline bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 // A GL test in a scratch working directory, where the services write their log afresh.
@@ -31,17 +31,15 @@ class LoggedGlTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure()) {
+        if (!IsSkipped() && !HasFatalFailure())
             scratch_ = std::make_unique<ScratchDirectory>();
-            Logger::resetFirstWriteForTesting();
-        }
+        Logger::resetFirstWriteForTesting();
     }
     void TearDown() override {
         scratch_.reset();
         GlTest::TearDown();
     }
     std::string log() const { return scratch_->readFile("Log.txt"); }
-
     std::unique_ptr<ScratchDirectory> scratch_;
 };
 

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 #include "app/app_config.h"
@@ -17,7 +18,6 @@
 #include "frame/scene_lifecycle.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
-#include "gpu/logger.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
 #include "support/gl_test_context.h"
@@ -26,11 +26,9 @@
 
 KeyState SceneFixture::keys;
 AppWindow SceneFixture::appWindow;
-std::string SceneFixture::startupLog;
 namespace {
 std::unique_ptr<ScratchDirectory> directory;
 RecordingPlatform fakePlatform;  // the cursor stays at the mouse-look centre: only tests move the camera
-bool ready = false;
 }  // namespace
 
 void SceneFixture::SetUpTestSuite() {
@@ -39,39 +37,25 @@ void SceneFixture::SetUpTestSuite() {
     std::istringstream config("320 240 1");
     appConfig().load(config);
     setPlatformServices(&fakePlatform);
-    if (!startVideo())
-        return;
-    appWindow.native = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
-    if (appWindow.native == nullptr)
-        return;
-    keys.clear();
+    ASSERT_TRUE(startVideo());
     appWindow.keys = &keys;
-    appWindow.width = kWidth;
-    appWindow.height = kHeight;
-    appWindow.isVisible = 1;
-    Logger::resetFirstWriteForTesting();
+    appWindow.native = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
+    ASSERT_NE(appWindow.native, nullptr);
+    appWindow.width = kWidth, appWindow.height = kHeight, appWindow.isVisible = 1;
     initialiseScene(appWindow, keys);
-    ready = true;
-    startupLog = logText();
 }
 
 void SceneFixture::TearDownTestSuite() {
-    if (ready)
-        shutdownScene();
-    if (appWindow.native != nullptr) {
-        destroyNativeWindow(appWindow.native);
-        appWindow.native = nullptr;
-        stopVideo();
-    }
+    if (appWindow.native != nullptr)
+        shutdownScene(), destroyNativeWindow(appWindow.native);
+    stopVideo();
     setPlatformServices(nullptr);
     directory.reset();
     appConfig().reset();
-    ready = false;
 }
 
 void SceneFixture::SetUp() {
-    if (!ready)
-        GTEST_SKIP() << "no scene: gl tests run under Xvfb (scripts/test.sh)";
+    ASSERT_NE(appWindow.native, nullptr) << "no scene";
     keys.clear();
     SceneState& state = sceneState();
     state.exposure = 1.0f;
@@ -90,13 +74,9 @@ void SceneFixture::frame(std::uint32_t milliseconds) {
 }
 
 void SceneFixture::setSupersampling(int factor) {
-    if (sceneState().supersampling != factor) {
-        sceneState().supersampling = factor;
-        rebuildRenderTargets();
-    }
+    if (sceneState().supersampling != factor)
+        sceneState().supersampling = factor, rebuildRenderTargets();
 }
-
-std::string SceneFixture::logText() { return readWholeFile("Log.txt"); }
 
 std::vector<unsigned char> SceneFixture::windowPixels() {
     std::vector<unsigned char> pixels(kWidth * kHeight * 3);
@@ -118,31 +98,24 @@ std::vector<float> SceneFixture::targetPixels(int target, int& width, int& heigh
 bool SceneFixture::project(const Vector3& world, int& x, int& y) {
     GLdouble projection[16], modelView[16], wx = 0, wy = 0, wz = 0;
     const GLint viewport[4] = {0, 0, kWidth, kHeight};
-    glMatrixMode(GL_PROJECTION);
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     gluPerspective(65.0, static_cast<double>(kWidth) / kHeight, 0.01, 1000.0);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
+    glGetDoublev(GL_MODELVIEW_MATRIX, projection);
     glLoadIdentity();
     camera().applyLookAt();
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glPopMatrix();
-    if (!gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz))
-        return false;
-    x = static_cast<int>(wx);
-    y = static_cast<int>(wy);
-    return wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+    const bool seen = gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) == GL_TRUE;
+    x = static_cast<int>(wx), y = static_cast<int>(wy);
+    return seen && wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
 }
 
 // Without a display the whole process reports the skip code that ctest shows as a skip.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!testDisplayAvailable()) {
-        std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)");
-        return 77;
-    }
+    if (!testDisplayAvailable())
+        return std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)"), 77;
     return RUN_ALL_TESTS();
 }

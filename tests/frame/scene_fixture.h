@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,21 +15,17 @@ public:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
-
     // Runs the update step with the keys held, then draws one frame.
     static void frame(std::uint32_t milliseconds = 16);
     static void setSupersampling(int factor);
-    static std::string logText();
     // The window's back buffer after the last frame, RGB bytes, bottom row first.
     static std::vector<unsigned char> windowPixels();
     // A render target's texture, RGBA floats, bottom row first, with its size.
     static std::vector<float> targetPixels(int target, int& width, int& height);
     // The window pixel a world point lands on; false when it is off screen.
     static bool project(const Vector3& world, int& x, int& y);
-
     static KeyState keys;
     static AppWindow appWindow;
-    static std::string startupLog;
 };
 
 template <typename T>

@@ -62,9 +62,10 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
                                    kProgramCount,
                                    2 * kProgramCount,
                                    targets,
-                                   kShadowTargetBase};
-    for (std::size_t kind = 0; kind < made.size(); ++kind)
+                                   kShadowTargetBase};  // buffers: below
+    for (std::size_t kind = 0; kind < made.size(); ++kind) {
         EXPECT_EQ(first[kind] - before[kind], made[kind]) << kKinds[kind];
+    }
     EXPECT_GT(first[2], before[2]) << "the character's meshes have buffer objects";
     const std::string log = scratch.readFile("Log.txt");  // the programs in load order, then every target complete
     std::size_t at = 0;

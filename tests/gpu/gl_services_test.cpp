@@ -101,28 +101,17 @@ TEST_F(GlslManagerTest, BuildsLogOneEntryNamingTheSlotAndFailedOnesStopAtTheirFi
     EXPECT_NO_GL_ERROR();
 }
 
-TEST_F(GlslManagerTest, UniformsSetByNameReadBackAndReleaseDeletesEveryObjectOfEverySlot) {
+// Uniform values reach the pictures of the scene's tests; here only what those cannot show.
+TEST_F(GlslManagerTest, UnknownUniformsAreIgnoredAndReleaseDeletesTheObjectsOfAFailedBuild) {
     ASSERT_TRUE(manager_.initExtensions());
     manager_.allocatePrograms(3);
     manager_.loadProgram("broken.vsh", "good.fsh", 0);  // objects of a failed build are not attached
     manager_.loadProgram("good.vsh", "good.fsh", 2);
-    const GLhandleARB program = manager_.programSlot(2).program;
     const std::string logBefore = log();
-    manager_.setUniform4f(2, "tint", 0.25f, -1.5f, 3.0f, 0.125f);
-    manager_.setUniform1f(2, "gain", 2.5f);
-    manager_.setUniform1i(2, "mode", 7);
     manager_.setUniform1f(2, "noSuchUniform", 9.0f);
-    const auto location = driverFunction<PFNGLGETUNIFORMLOCATIONARBPROC>("glGetUniformLocationARB");
-    GLfloat values[5] = {};
-    GLint mode = 0;
-    driverFunction<PFNGLGETUNIFORMFVARBPROC>("glGetUniformfvARB")(program, location(program, "tint"), values);
-    driverFunction<PFNGLGETUNIFORMFVARBPROC>("glGetUniformfvARB")(program, location(program, "gain"), values + 4);
-    driverFunction<PFNGLGETUNIFORMIVARBPROC>("glGetUniformivARB")(program, location(program, "mode"), &mode);
-    EXPECT_EQ(std::vector<GLfloat>(values, values + 5), (std::vector<GLfloat>{0.25f, -1.5f, 3.0f, 0.125f, 2.5f}));
-    EXPECT_EQ(mode, 7);
+    manager_.setUniform4f(2, "noSuchUniform", 9.0f, 9.0f, 9.0f, 9.0f);
     EXPECT_EQ(log(), logBefore);
-
-    const ProgramSlot failed = manager_.programSlot(0);  // the lifecycle counts show a built program's release
+    const ProgramSlot failed = manager_.programSlot(0);
     manager_.release();
     EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), 0);
     const auto isShader = driverFunction<PFNGLISSHADERPROC>("glIsShader");
@@ -187,7 +176,7 @@ TEST_F(RenderTargetsTest, EveryFormatIsCompleteAndBindingChangesOnlyTheFramebuff
 }
 
 // After each failure the other operations must not call a missing entry point or touch a missing table (a crash).
-TEST_F(RenderTargetsTest, FailuresLogTheirCauseAndOnlyRequiredEntryPointsCount) {
+TEST_F(RenderTargetsTest, FailuresLogTheirCause) {
     ASSERT_TRUE(targets_.initTargets(3));
     glEnable(0xFFFF);  // an error left pending by earlier work
     EXPECT_FALSE(targets_.createTarget(0, 16, TargetFormat::RECT_RGBA16F, 16));
@@ -226,18 +215,6 @@ TEST_F(RenderTargetsTest, FailuresLogTheirCauseAndOnlyRequiredEntryPointsCount) 
     recording.missingEntryPoints.clear();
     checkFails(-1, "Error: FBO Memory Allocation Failed!");
 
-    // Without the unrequired renderbuffer attachment a colour target simply has no depth buffer.
-    recording.missingEntryPoints = {"glFramebufferTexture3DEXT", "glFramebufferRenderbufferEXT", "glTexImage3D"};
-    Logger::resetFirstWriteForTesting();
-    ASSERT_TRUE(targets_.initTargets(1));
-    EXPECT_TRUE(targets_.createTarget(0, 16, TargetFormat::RECT_RGBA16F, 16));
-    EXPECT_EQ(log(), "Framebuffer Complete\n\n");
-    targets_.bindTarget(0);
-    GLint depthType = -1;
-    driverFunction<PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVEXTPROC>("glGetFramebufferAttachmentParameterivEXT")(
-        GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE_EXT, &depthType);
-    EXPECT_EQ(depthType, GL_NONE);
-    targets_.unbindTarget();
     EXPECT_NO_GL_ERROR();
 }
 

@@ -123,16 +123,14 @@ TEST_F(SceneFrameTest, AMovedSphereCastsItsShadowAwayFromTheBrightestLightInTheS
 }
 
 TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
-    double mean[3];
+    double mean[3];  // of every byte of the window
     for (int i = 0; i < 3; ++i) {
-        sceneState().exposure = i == 0 ? 0.0f : i == 1 ? 1.0f : 3.0f;
+        sceneState().exposure = static_cast<float>(i * i + i) / 2.0f;  // 0, 1, 3
         frame();
         const std::vector<unsigned char> pixels = windowPixels();
-        mean[i] = 0.0;
-        for (std::size_t p = 0; p < pixels.size(); p += 3) mean[i] += luminance(&pixels[p]) * 3 / pixels.size();
+        mean[i] = std::accumulate(pixels.begin(), pixels.end(), 0.0) / pixels.size();
     }
-    EXPECT_LT(mean[0] + 10.0, mean[1]);
-    EXPECT_LT(mean[1] + 10.0, mean[2]);
+    EXPECT_TRUE(mean[0] + 10.0 < mean[1] && mean[1] + 10.0 < mean[2]) << mean[0] << ", " << mean[1] << ", " << mean[2];
 }
 
 TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem) {
@@ -181,8 +179,7 @@ TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLo
     EXPECT_EQ(std::memcmp(lights.currentDirections, lights.directions[1], lights.lightCount * sizeof(Vector3)), 0);
     EXPECT_EQ(std::memcmp(lights.currentColours, lights.colours[1], lights.lightCount * sizeof(Vector3)), 0);
     // A broken map leaves texture and lights as they are and says why.
-    const std::string whole = readWholeFile("dropped-sky.hdr");
-    std::ofstream("broken.hdr", std::ios::binary) << whole.substr(0, whole.size() / 2);
+    std::ofstream("broken.hdr", std::ios::binary) << readWholeFile("dropped-sky.hdr").substr(0, 5000);
     const GLuint dropped = textures[2];
     message.path = "broken.hdr";
     testing::internal::CaptureStderr();

@@ -1,5 +1,5 @@
 // The GL services on a real context: GLSLManager slot builds, log entries, uniforms, release and missing
-// extensions; RenderTargets formats, binding and failures; the overlay font's glyphs, advance, cut and skipped bytes.
+// extensions; RenderTargets failures; the overlay font's glyphs, advance, cut and skipped bytes.
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <gtest/gtest.h>
@@ -37,7 +37,8 @@ inline bool startsWith(const std::string& text, const std::string& prefix) { ret
 
 #define EXPECT_NO_GL_ERROR() EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR))
 
-// A GL test in a scratch working directory, where the services write their log afresh, with a few shader files.
+// A GL test in a scratch working directory, where the services write their log afresh, with a few shader files
+// and the overlay font over a window-sized orthographic view.
 class GlServicesTest : public GlTest {
 protected:
     void SetUp() override {
@@ -46,6 +47,9 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         scratch_ = std::make_unique<ScratchDirectory>();
+        glMatrixMode(GL_PROJECTION);
+        glOrtho(0.0, 128.0, 0.0, 128.0, -1.0, 1.0);
+        createOverlayFont(-16);  // also makes the current colour white
         scratch_->writeFile("good.vsh", "#version 120\nvoid main() { gl_Position = ftransform(); }\n");
         scratch_->writeFile("good.fsh",
                             "#version 120\nuniform vec4 tint;\nuniform float gain;\nuniform int mode;\n"
@@ -55,6 +59,7 @@ protected:
         scratch_->writeFile("nomain.fsh", "#version 120\nvec4 unused() { return vec4(1.0); }\n");  // fails the link
     }
     void TearDown() override {
+        deleteOverlayFont();
         manager_.release();
         targets_.deleteTargets();
         scratch_.reset();
@@ -67,6 +72,7 @@ protected:
 };
 using GlslManagerTest = GlServicesTest;
 using RenderTargetsTest = GlServicesTest;
+using OverlayFontTest = GlServicesTest;
 
 const std::string kValidation = "Shader Validation ID: ";
 
@@ -76,12 +82,7 @@ TEST_F(GlslManagerTest, BuildsLogOneEntryNamingTheSlotAndFailedOnesStopAtTheirFi
     manager_.loadProgram("good.vsh", "good.fsh", 7);
     EXPECT_EQ(log().substr(0, kValidation.size() + 3), kValidation + "7: ") << "the slot, never the handle";
     EXPECT_EQ(log().substr(log().size() - 2), "\n\n");
-    const GLint program = static_cast<GLint>(manager_.programSlot(7).program);
-    EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), program);
-    manager_.stopProgram();
-    EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), 0);
-    manager_.useProgram(7);
-    EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), program);
+    EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), static_cast<GLint>(manager_.programSlot(7).program));
     manager_.stopProgram();
     // Each failed build logs only its first error ("" where a missing file may show as any of the three).
     const std::pair<std::string, std::string> cases[] = {{"broken.vsh+broken.fsh", "VS Compiling Error! ID: "},
@@ -152,26 +153,6 @@ TEST_F(GlslManagerTest, AMissingExtensionOrRequiredEntryPointFailsTheCheck) {
         recording.missingEntryPoints = {name};
         checkFails("Not all entrypoints available!");
     }
-    EXPECT_NO_GL_ERROR();
-}
-
-TEST_F(RenderTargetsTest, EveryFormatIsCompleteAndBindingChangesOnlyTheFramebuffer) {
-    ASSERT_TRUE(targets_.initTargets(TargetFormat::kCount));
-    glViewport(3, 4, 50, 60);
-    for (int format = 0; format < TargetFormat::kCount; ++format) {
-        Logger::resetFirstWriteForTesting();
-        EXPECT_TRUE(targets_.createTarget(format, 16, format, 8));
-        EXPECT_EQ(log(), "Framebuffer Complete\n\n") << "format " << format;
-        EXPECT_EQ(targets_.getSize(format), 16);
-        targets_.bindTarget(format);
-        EXPECT_NE(integerState(GL_FRAMEBUFFER_BINDING_EXT), 0);
-        targets_.unbindTarget();
-        EXPECT_EQ(integerState(GL_FRAMEBUFFER_BINDING_EXT), 0);
-    }
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{3, 4, 50, 60}));
-    EXPECT_EQ(integerState(GL_DRAW_BUFFER), GL_BACK);
     EXPECT_NO_GL_ERROR();
 }
 
@@ -254,18 +235,6 @@ void placeTrap(GLuint list) {
     glBitmap(0, 0, 0.0f, 0.0f, 1000.0f, 0.0f, &noBits);
     glEndList();
 }
-
-class OverlayFontTest : public GlTest {
-protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        glMatrixMode(GL_PROJECTION);
-        glOrtho(0.0, 128.0, 0.0, 128.0, -1.0, 1.0);
-        createOverlayFont(-16);  // also makes the current colour white
-    }
-};
 
 TEST_F(OverlayFontTest, GlyphsAreWhiteUprightOnTheBaselineAdvanceOneCellEachAndUnprintableBytesAreSkipped) {
     ASSERT_NE(overlayFontListBase(), 0u) << "a fixed-pitch face is installed on the test machine";

@@ -1,13 +1,11 @@
 // Scene start-up and shutdown in one context: a shutdown releases every GL object its start-up made.
 #include <GL/gl.h>
-#include <GL/glext.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/app_config.h"
-#include "app/app_window.h"
 #include "app/scene_state.h"
 #include "frame/scene_lifecycle.h"
 #include "frame/scene_resources.h"

@@ -195,15 +195,13 @@ TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLo
     clearOverlayStatus();
 }
 
-// Light strength: a white furnace, linear scale, a sun's shadows and no overflow. Its suite has a scene of its own,
-// since it replaces environment 0's map.
+// Light strength (furnace, linear scale, sun shadows, no overflow): a suite, and so a scene, of its own.
 namespace {
 
 constexpr int kSize = kEnvironmentMapSize;
 constexpr float kPi = 3.14159265f;
 
-// Uniform sky radiance plus a disc of 3 degrees radius around sun that holds sunShare of the light above the
-// horizon (when sunShare > 0) or has radiance sunRadiance.
+// Uniform sky plus a 3-degree disc around sun with sunShare of the light above the horizon, or radiance sunRadiance.
 std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunShare = 0.0f, float sunRadiance = 0.0f) {
     const float radius = 3.0f * kPi / 180.0f, disc = 2.0f * kPi * (1.0f - std::cos(radius));
     sunRadiance = sunShare > 0.0f ? sky + sky * 2.0f * kPi * sunShare / (1.0f - sunShare) / disc : sunRadiance;

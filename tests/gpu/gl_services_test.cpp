@@ -33,8 +33,6 @@ inline GLint integerState(GLenum name) {
     return value;
 }
 
-inline bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
 #define EXPECT_NO_GL_ERROR() EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR))
 
 // A GL test in a scratch working directory, where the services write their log afresh, with a few shader files
@@ -96,7 +94,7 @@ TEST_F(GlslManagerTest, BuildsLogOneEntryNamingTheSlotAndFailedOnesStopAtTheirFi
         const std::string text = log();
         EXPECT_EQ(countOccurrences(text, "ID: "), 1) << text;
         EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), 0) << files << ": a failed build makes nothing current";
-        EXPECT_TRUE(error.empty() ? countOccurrences(text, "Error! ID: 2: ") == 1 : startsWith(text, error + "2: "))
+        EXPECT_TRUE(error.empty() ? countOccurrences(text, "Error! ID: 2: ") == 1 : text.rfind(error + "2: ", 0) == 0)
             << files << ": " << text;
     }
     EXPECT_NO_GL_ERROR();

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 #include "app/app_config.h"
@@ -17,7 +18,6 @@
 #include "frame/scene_lifecycle.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
-#include "gpu/logger.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
 #include "support/gl_test_context.h"
@@ -25,63 +25,37 @@
 #include "support/scratch_directory.h"
 
 KeyState SceneFixture::keys;
-std::string SceneFixture::startupLog;
-std::unique_ptr<ScratchDirectory> SceneFixture::directory;
-std::unique_ptr<RecordingPlatform> SceneFixture::fakePlatform;
-NativeWindow* SceneFixture::window = nullptr;
 AppWindow SceneFixture::appWindow;
-bool SceneFixture::ready = false;
+namespace {
+std::unique_ptr<ScratchDirectory> directory;
+RecordingPlatform fakePlatform;  // the cursor stays at the mouse-look centre: only tests move the camera
+}  // namespace
 
 void SceneFixture::SetUpTestSuite() {
-    if (!testDisplayAvailable()) {
-        return;
-    }
     directory = std::make_unique<ScratchDirectory>();
     linkRunData(directory->path());
     std::istringstream config("320 240 1");
     appConfig().load(config);
-    // The cursor stays at the mouse-look centre, so the camera only moves when a test moves it.
-    fakePlatform = std::make_unique<RecordingPlatform>();
-    setPlatformServices(fakePlatform.get());
-    if (!startVideo()) {
-        return;
-    }
-    window = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
-    if (window == nullptr) {
-        return;
-    }
-    keys.clear();
+    setPlatformServices(&fakePlatform);
+    ASSERT_TRUE(startVideo());
     appWindow.keys = &keys;
-    appWindow.native = window;
-    appWindow.width = kWidth;
-    appWindow.height = kHeight;
-    appWindow.isVisible = 1;
-    Logger::resetFirstWriteForTesting();
+    appWindow.native = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
+    ASSERT_NE(appWindow.native, nullptr);
+    appWindow.width = kWidth, appWindow.height = kHeight, appWindow.isVisible = 1;
     initialiseScene(appWindow, keys);
-    ready = true;
-    startupLog = logText();
 }
 
 void SceneFixture::TearDownTestSuite() {
-    if (ready) {
-        shutdownScene();
-    }
-    if (window != nullptr) {
-        destroyNativeWindow(window);
-        window = nullptr;
-        stopVideo();
-    }
+    if (appWindow.native != nullptr)
+        shutdownScene(), destroyNativeWindow(appWindow.native);
+    stopVideo();
     setPlatformServices(nullptr);
-    fakePlatform.reset();
     directory.reset();
     appConfig().reset();
-    ready = false;
 }
 
 void SceneFixture::SetUp() {
-    if (!ready) {
-        GTEST_SKIP() << "no display or no scene: gl tests run under Xvfb (scripts/test.sh)";
-    }
+    ASSERT_NE(appWindow.native, nullptr) << "no scene";
     keys.clear();
     SceneState& state = sceneState();
     state.exposure = 1.0f;
@@ -94,19 +68,15 @@ void SceneFixture::SetUp() {
 }
 
 void SceneFixture::frame(std::uint32_t milliseconds) {
-    fakePlatform->tickCount += milliseconds;
+    fakePlatform.tickCount += milliseconds;
     updateScene(milliseconds);
     drawFrame();
 }
 
 void SceneFixture::setSupersampling(int factor) {
-    if (sceneState().supersampling != factor) {
-        sceneState().supersampling = factor;
-        rebuildRenderTargets();
-    }
+    if (sceneState().supersampling != factor)
+        sceneState().supersampling = factor, rebuildRenderTargets();
 }
-
-std::string SceneFixture::logText() { return readWholeFile("Log.txt"); }
 
 std::vector<unsigned char> SceneFixture::windowPixels() {
     std::vector<unsigned char> pixels(kWidth * kHeight * 3);
@@ -117,50 +87,35 @@ std::vector<unsigned char> SceneFixture::windowPixels() {
 }
 
 std::vector<float> SceneFixture::targetPixels(int target, int& width, int& height) {
-    const GLuint texture = sceneResources().renderTargets->getTexture(target);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
     glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &height);
     std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, pixels.data());
     return pixels;
 }
 
 bool SceneFixture::project(const Vector3& world, int& x, int& y) {
-    GLdouble projection[16];
-    GLdouble modelView[16];
+    GLdouble projection[16], modelView[16], wx = 0, wy = 0, wz = 0;
     const GLint viewport[4] = {0, 0, kWidth, kHeight};
-    glMatrixMode(GL_PROJECTION);
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     gluPerspective(65.0, static_cast<double>(kWidth) / kHeight, 0.01, 1000.0);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
+    glGetDoublev(GL_MODELVIEW_MATRIX, projection);
     glLoadIdentity();
     camera().applyLookAt();
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glPopMatrix();
-    GLdouble wx = 0, wy = 0, wz = 0;
-    if (gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
-        return false;
-    }
-    x = static_cast<int>(wx);
-    y = static_cast<int>(wy);
-    return wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+    const bool seen = gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) == GL_TRUE;
+    x = static_cast<int>(wx), y = static_cast<int>(wy);
+    return seen && wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
 }
-
-double luminance(const unsigned char* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }
-double luminance(const float* rgb) { return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]; }
 
 // Without a display the whole process reports the skip code that ctest shows as a skip.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!testDisplayAvailable()) {
-        std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)");
-        return 77;
-    }
+    if (!testDisplayAvailable())
+        return std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)"), 77;
     return RUN_ALL_TESTS();
 }

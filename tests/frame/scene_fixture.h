@@ -3,51 +3,32 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_window.h"
 #include "math/vector3.h"
 
-struct NativeWindow;
-class ScratchDirectory;
-class RecordingPlatform;
-
 class SceneFixture : public ::testing::Test {
-protected:
-    static constexpr int kWidth = 320;
-    static constexpr int kHeight = 240;
-
+public:
+    static constexpr int kWidth = 320, kHeight = 240;
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
-
-    // Runs the update step with the given keys held, then draws one frame.
+    // Runs the update step with the keys held, then draws one frame.
     static void frame(std::uint32_t milliseconds = 16);
     static void setSupersampling(int factor);
-    static std::string logText();
-
     // The window's back buffer after the last frame, RGB bytes, bottom row first.
     static std::vector<unsigned char> windowPixels();
     // A render target's texture, RGBA floats, bottom row first, with its size.
     static std::vector<float> targetPixels(int target, int& width, int& height);
     // The window pixel a world point lands on; false when it is off screen.
     static bool project(const Vector3& world, int& x, int& y);
-
-    // The AppWindow the scene was initialised for.
-    static AppWindow& sceneWindow() { return appWindow; }
-
     static KeyState keys;
-    static std::string startupLog;
-
-private:
-    static std::unique_ptr<ScratchDirectory> directory;
-    static std::unique_ptr<RecordingPlatform> fakePlatform;
-    static NativeWindow* window;
     static AppWindow appWindow;
-    static bool ready;
 };
 
-double luminance(const unsigned char* rgb);
-double luminance(const float* rgb);
+template <typename T>
+double luminance(const T* rgb) {
+    return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2];
+}

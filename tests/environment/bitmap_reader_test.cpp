@@ -59,18 +59,12 @@ const std::string kRle4 = bmFile(info(6, 2, 4, 2, 6) + table(kColours),
                                  bytes({3, 0x12, 0, 3, 0x34, 0x50,  // colours 1 2 1, then three nibbles in two bytes
                                         0, 0, 0, 5, 0x01, 0x23, 0x40, 0,  // end of line, five nibbles padded to a word
                                         1, 0x55, 0, 1}));                 // one pixel of colour 5, end of bitmap
-std::string coreHeader() {
-    std::vector<std::uint32_t> colours(256, 0);
-    colours[1] = 0x112233;
-    colours[2] = 0x445566;
-    return u32(12) + u16(2) + u16(1) + u16(1) + u16(8) + table(colours, true);
-}
-std::string pal8() {
-    std::vector<std::uint32_t> colours(256, 0x0A0B0C);
-    colours[7] = 0x707172;
-    colours[255] = 0xFFEEDD;
-    return bmFile(info(2, 2, 8) + table(colours), bytes({7, 255, 0, 0, 0, 7, 0, 0}));
-}
+const std::string kCore = u32(12) + u16(2) + u16(1) + u16(1) + u16(1) + table({0x112233, 0x445566}, true);
+// 5-6-5 masks: full red, full green, green at 1 of 63.
+const std::string kBitFields = bmFile(info(3, 1, 16, 3) + u32(0xF800) + u32(0x07E0) + u32(0x1F),
+                                      bytes({0, 0xF8, 0xE0, 7, 0x20, 0, 0, 0}));
+// 4 bits through a three-entry table; index 5 lies beyond it and comes out black.
+const std::string kPal4 = bmFile(info(3, 1, 4, 0, 3) + table({0x010203, 0x040506, 0x070809}), bytes({0x21, 0x50, 0, 0}));
 
 class BitmapReaderTest : public ::testing::Test {
 protected:
@@ -96,32 +90,16 @@ protected:
     ScratchDirectory scratch;
 };
 
-TEST_F(BitmapReaderTest, RowsLosePaddingComeOutBottomFirstAndFindTheirPixels) {
+TEST_F(BitmapReaderTest, EveryLayoutGivesExactColoursBottomRowFirstWithoutPadding) {
     expectImage(kRgb24, 3, 2, rgb({0x030201, 0x060504, 0x090807, 0x131211, 0x161514, 0x191817}));
     expectImage(bmFile(info(1, -2, 24), bytes({0, 0, 255, 0, 0, 255, 0, 0})), 1, 2, rgb({0x00FF00, 0xFF0000}));
-    expectImage(bmFile(coreHeader(), bytes({2, 1, 0, 0}), 6), 2, 1, rgb({0x445566, 0x112233}));  // at the offset
-    expectImage(coreHeader() + bytes({1, 2, 0, 0}), 2, 1, rgb({0x112233, 0x445566}));  // bare, 3-byte entries
+    expectImage(bmFile(kCore, bytes({0x80, 0, 0, 0}), 6), 2, 1, rgb({0x445566, 0x112233}));  // at the named offset
+    expectImage(kCore + bytes({0x40, 0, 0, 0}), 2, 1, rgb({0x112233, 0x445566}));  // bare, after 3-byte entries
     expectImage(info(1, 1, 1) + table({0, 0xABCDEF}) + bytes({0x80, 0, 0, 0}), 1, 1, rgb({0xABCDEF}));
-}
-
-TEST_F(BitmapReaderTest, PalettesRunLengthsAndBitFieldsGiveExactColours) {
-    expectImage(pal8(), 2, 2, rgb({0x707172, 0xFFEEDD, 0x0A0B0C, 0x707172}));
-    const std::uint32_t a = 0x123456, b = 0xFEDCBA;  // 1 bit, most significant first, across two bytes
-    expectImage(bmFile(info(10, 1, 1) + table({a, b}), bytes({0b10110000, 0b01000000, 0, 0})), 10, 1,
-                rgb({b, a, b, b, a, a, a, a, a, b}));
-    // 4 bits through a three-entry table; index 5 lies beyond it and comes out black.
-    expectImage(bmFile(info(3, 1, 4, 0, 3) + table({0x010203, 0x040506, 0x070809}), bytes({0x21, 0x50, 0, 0})), 3, 1,
-                rgb({0x070809, 0x040506, 0}));
+    expectImage(kPal4, 3, 1, rgb({0x070809, 0x040506, 0}));
     expectImage(kRle8, 6, 3, rgb({c1, c1, c2, c3, c1, o, c3, o, o, o, o, o, o, o, o, o, c2, c2}));
     expectImage(kRle4, 6, 2, rgb({c1, c2, c1, c3, c4, c5, kColours[0], c1, c2, c3, c4, c5}));
-    // 5-5-5: white, full red, blue at 16 of 31; 5-6-5 masks: full red, full green, green at 1 of 63.
-    expectImage(bmFile(info(3, 1, 16), bytes({0xFF, 0x7F, 0x00, 0x7C, 0x10, 0, 0, 0})), 3, 1,
-                rgb({0xFFFFFF, 0xFF0000, 0x000083}));
-    expectImage(bmFile(info(3, 1, 16, 3) + u32(0xF800) + u32(0x07E0) + u32(0x1F), bytes({0, 0xF8, 0xE0, 7, 0x20, 0, 0, 0})),
-                3, 1, rgb({0xFF0000, 0x00FF00, 0x000400}));
-    expectImage(bmFile(info(1, 1, 32), bytes({0x11, 0x22, 0x33, 0x99})), 1, 1, rgb({0x332211}));
-    expectImage(bmFile(info(1, 1, 32, 3) + u32(0xFF) + u32(0xFF00) + u32(0xFF0000), bytes({0x11, 0x22, 0x33, 0x99})),
-                1, 1, rgb({0x112233}));
+    expectImage(kBitFields, 3, 1, rgb({0xFF0000, 0x00FF00, 0x000400}));
 }
 
 TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
@@ -130,7 +108,7 @@ TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
          {bytes({4, 1, 3, 1, 0, 1}), bytes({4, 1, 0, 3, 1, 1, 1, 0, 0, 1}), bytes({0, 2, 7, 0, 0, 1})}) {
         expectRefused(bmFile(info(6, 3, 8, 1, 1) + table({0}), corrupt), "Image file conversion error.");
     }
-    for (const std::string& file : {kRgb24, pal8(), kRle8, kRle4, bmFile(coreHeader(), bytes({2, 1, 0, 0}))}) {
+    for (const std::string& file : {kRgb24, kPal4, kRle8, kRle4, kBitFields, bmFile(kCore, bytes({0x80, 0, 0, 0}))}) {
         ASSERT_EQ(decodeDIB(reinterpret_cast<const unsigned char*>(file.data()), file.size()).error, DibError::None);
         for (std::size_t length = 0; length < file.size(); ++length) {
             const Bytes prefix(file.begin(), file.begin() + std::ptrdiff_t(length));  // exact size for the sanitizer

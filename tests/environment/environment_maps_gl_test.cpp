@@ -8,10 +8,10 @@
 #include <FreeImage.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,26 +81,30 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsMapsLogsAMissingOneAndGivesAChosenExrThe
     setEnvironmentFile(1, "");
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
 
-    // Selecting the environment makes its lights current, exactly as the tool prints them.
+    // Selecting the environment makes its lights current, exactly as the tool prints them, in text or JSON.
     lights.selectEnvironment(1);
     EXPECT_EQ(lights.currentEnvironment, 1);
-    std::FILE* pipe = popen(LUMIVOR_LIGHTS_TOOL " maps/sky.exr", "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string printed;
-    char buffer[4096];
-    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) printed.append(buffer, n);
-    EXPECT_EQ(pclose(pipe), 0) << printed;
-    std::istringstream lines(printed);
-    for (int i = 0; i < lights.lightCount; ++i) {
-        int index = -1;
-        Vector3 d, c;
-        float solidAngle = -1.0f;
-        ASSERT_TRUE(lines >> index >> d.x >> d.y >> d.z >> c.x >> c.y >> c.z >> solidAngle) << printed;
-        const Vector3 &ld = lights.currentDirections[i], &lc = lights.currentColours[i];
-        EXPECT_TRUE(index == i && d.x == ld.x && d.y == ld.y && d.z == ld.z && c.x == lc.x && c.y == lc.y &&
-                    c.z == lc.z && solidAngle == lights.currentSolidAngles[i])
-            << i;
+    std::string text, json;
+    for (auto [command, output] : {std::pair{" maps/sky.exr", &text}, {" --json maps/sky.exr --image marked.png", &json}}) {
+        std::FILE* pipe = popen((LUMIVOR_LIGHTS_TOOL + std::string(command)).c_str(), "r");
+        char buffer[4096];
+        for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output->append(buffer, n);
+        EXPECT_EQ(pclose(pipe), 0) << *output;
     }
+    EXPECT_EQ(json.rfind("{\"lights\": [", 0), 0u);
+    for (int i = 0; i < lights.lightCount; ++i) {
+        const Vector3 &d = lights.currentDirections[i], &c = lights.currentColours[i];
+        char line[256], entry[256];
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, d.x, d.y, d.z, c.x, c.y, c.z,
+                      lights.currentSolidAngles[i]);
+        std::snprintf(entry, sizeof entry, "{\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, "
+                      "%.9g], \"solidAngle\": %.9g}", i, d.x, d.y, d.z, c.x, c.y, c.z, lights.currentSolidAngles[i]);
+        EXPECT_TRUE(text.find(line) != std::string::npos && json.find(entry) != std::string::npos) << line << entry;
+    }
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lights.lightCount);
+    FIBITMAP* picture = FreeImage_Load(FIF_PNG, "marked.png", 0);
+    EXPECT_TRUE(picture && FreeImage_GetWidth(picture) == 80 && FreeImage_GetHeight(picture) == 40) << "the map's size";
+    FreeImage_Unload(picture);
     EXPECT_GT(lights.currentColours[0].x + lights.currentColours[lights.lightCount - 1].x, 0.0f);
     releaseEnvironments(textures);
     EXPECT_FALSE(glIsTexture(textures[0]));

@@ -3,9 +3,13 @@
 
 #include <FreeImage.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "environment/environment_map.h"
@@ -22,20 +26,6 @@ HdrHeaderCheck check(const std::string& text, std::uint64_t maxPixels = kMaxHdrP
 
 std::string header(const std::string& sizeLine) {
     return "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n" + sizeLine + "\n" + std::string(64, '\x80');
-}
-
-// A small map encoded by FreeImage's own writer, as the converter writes ours.
-std::string savedMap(int width, int height, FREE_IMAGE_FORMAT format = FIF_HDR) {
-    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height);
-    FIMEMORY* memory = FreeImage_OpenMemory();
-    EXPECT_TRUE(FreeImage_SaveToMemory(format, image, memory, 0));
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory, &data, &size);
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    FreeImage_CloseMemory(memory);
-    FreeImage_Unload(image);
-    return bytes;
 }
 
 constexpr int kW = 12, kH = 5;
@@ -101,37 +91,28 @@ TEST_F(HdrHeader, AcceptsExactlyTheOrientationsLineEndsAndLineLengthsFreeImageDe
         accepted += result.status == S::Acceptable;
     }
     EXPECT_EQ(accepted, 3);  // "-Y +X" ending in LF or CR LF, and the longest header line
-    EXPECT_EQ(check(savedMap(40, 20), 800).status, S::Acceptable);
-    EXPECT_EQ(check(savedMap(40, 20), 799).status, S::TooLarge);
+    EXPECT_EQ(check(files[0], kW * kH).status, S::Acceptable);
+    EXPECT_EQ(check(files[0], kW * kH - 1).status, S::TooLarge);
 }
 
 TEST_F(HdrHeader, EachRefusalNamesWhatIsNotSupported) {
-    const std::string malformed[] = {"-Y 0 +X 4", "-Y 04 +X 4", "-Y -4 +X 4", "-Y 4 +X 4 ",
-                                     "-Y 4  +X 4", "-Y 4 -Y 4", "-Y 4 +X"};
-    for (const std::string& line : malformed) EXPECT_EQ(check(header(line)).status, S::MalformedSize) << line;
-    const struct {
-        std::string text;
-        S status;
-        const char* cause;
-    } cases[] = {
-        {header("-Y 100000 +X 100000"), S::TooLarge, "too large: 100000 x 100000 pixels"},
-        {header("-Y " + std::string(45, '5') + "6 +X 4"), S::TooLarge, "too large"},
-        {header("-Y 65536 +X 4"), S::TooLarge, "65535 per side"},
-        {header("-Y 32768 +X 32768"), S::TooLarge, "32768 x 32768"},
-        {header("+Y 4 +X 4"), S::UnsupportedOrientation, "orientation \"+Y +X\" is not supported"},
-        {header("+X 4 -Y 4"), S::UnsupportedOrientation, "\"+X -Y\""},
-        {header("-Y 4 +X"), S::MalformedSize, "malformed"},
-        {"#?RADIANCE\r\n\r\n-Y 4 +X 4\r\n", S::WindowsLineEnds, "CR LF"},
-        {"#?RADIANCE\n" + std::string(256, 'x') + "\n\n-Y 4 +X 4\n", S::LineTooLong, "longer than 255 bytes"},
-        {"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n-Y 4 +X 4\n", S::Truncated, "truncated"},
-        {"#?RADIANCE\n\n-Y 4 +X 4", S::Truncated, "truncated"},
-        {std::string("#?RADIANCE\nA\0B\n\n-Y 4 +X 4\n", 26), S::NotRadiance, "not a Radiance"},
-        {"RADIANCE\n\n-Y 4 +X 4\n", S::NotRadiance, "not a Radiance"},
-        {"", S::NotRadiance, "empty"},
+    for (const char* line : {"-Y 0 +X 4", "-Y 04 +X 4", "-Y -4 +X 4", "-Y 4 +X 4 ", "-Y 4  +X 4", "-Y 4 -Y 4", "-Y 4 +X"}) {
+        EXPECT_EQ(check(header(line)).status, S::MalformedSize) << line;
+    }
+    const std::pair<std::string, const char*> cases[] = {
+        {header("-Y 100000 +X 100000"), "too large: 100000 x 100000 pixels"},
+        {header("-Y " + std::string(45, '5') + "6 +X 4"), "too large"},
+        {header("-Y 65536 +X 4"), "65535 per side"},
+        {header("+X 4 -Y 4"), "orientation \"+X -Y\" is not supported"},
+        {"#?RADIANCE\r\n\r\n-Y 4 +X 4\r\n", "CR LF"},
+        {"#?RADIANCE\n" + std::string(256, 'x') + "\n\n-Y 4 +X 4\n", "longer than 255 bytes"},
+        {"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n-Y 4 +X 4\n", "truncated"},
+        {std::string("#?RADIANCE\nA\0B\n\n-Y 4 +X 4\n", 26), "not a Radiance"},
+        {"", "empty"},
     };
-    for (const auto& c : cases) {
-        const HdrHeaderCheck result = check(c.text);
-        EXPECT_TRUE(result.status == c.status && result.cause.find(c.cause) != std::string::npos) << result.cause;
+    for (const auto& [text, cause] : cases) {
+        const HdrHeaderCheck result = check(text);
+        EXPECT_TRUE(result.status != S::Acceptable && result.cause.find(cause) != std::string::npos) << result.cause;
     }
     EXPECT_FALSE(hdrHeaderAcceptable(nullptr, 0));
 }
@@ -140,32 +121,38 @@ TEST_F(HdrHeader, AMapThatCannotBeUsedGivesNoImageAndItsRealCause) {
     ScratchDirectory scratch;
     std::string overflow = header("-Y " + std::string(45, '5') + "6 +X 4");  // FreeImage read far outside its picture
     for (int i = 0; i < 24; ++i) overflow += "(\xc8\x80<";
-    scratch.writeFile("overflow.hdr", overflow);
-    scratch.writeFile("huge.hdr", header("-Y 100000 +X 100000"));
-    const std::string map = savedMap(64, 32), exr = savedMap(64, 32, FIF_EXR);
-    scratch.writeFile("cut.hdr", map.substr(0, map.size() / 2));
-    scratch.writeFile("empty.hdr", "");
-    scratch.writeFile("picture.hdr", "BM" + std::string(100, '\1'));
-    scratch.writeFile("map.exr", exr);
-    std::string hugeExr = exr;
+    FIBITMAP* map = FreeImage_AllocateT(FIT_RGBF, 64, 32);  // encoded by FreeImage's writer, as the converter does
+    ASSERT_TRUE(FreeImage_Save(FIF_HDR, map, "map.hdr", 0) && FreeImage_Save(FIF_EXR, map, "map.exr", 0));
+    FreeImage_Unload(map);
+    const std::string hdr = readWholeFile("map.hdr");
+    std::string hugeExr = readWholeFile("map.exr");
     const std::size_t window = hugeExr.find("dataWindow");
     ASSERT_NE(window, std::string::npos);
     hugeExr.replace(window + 29, 8, std::string("\x9f\x86\x01\x00\x9f\x86\x01\x00", 8));  // xMax, yMax 99999
-    scratch.writeFile("huge.exr", hugeExr);
-    mkdir(scratch.file("folder.hdr").c_str(), 0700);
-    for (const auto& [file, cause] : {std::pair{"overflow.hdr", "too large"},
-                                      {"huge.hdr", "too large: 100000 x 100000 pixels"}, {"cut.hdr", "truncated"},
-                                      {"empty.hdr", "empty"}, {"picture.hdr", "not a Radiance HDR or OpenEXR file"},
-                                      {"huge.exr", "too large: 100000 x 100000 pixels"},
-                                      {"folder.hdr", "not a regular file"}, {"missing.hdr", "missing"}}) {
+    mkdir("folder.hdr", 0700);
+    const std::string huge = "too large: 100000 x 100000 pixels";
+    const std::tuple<const char*, std::string, std::string> cases[] = {  // no content: nothing is written
+        {"overflow.hdr", overflow, "too large"},       {"huge.hdr", header("-Y 100000 +X 100000"), huge},
+        {"cut.hdr", hdr.substr(0, hdr.size() / 2), "truncated"}, {"huge.exr", hugeExr, huge},
+        {"picture.hdr", "BM" + std::string(100, '\1'), "not a Radiance HDR or OpenEXR file"},
+        {"folder.hdr", "", "not a regular file"},      {"missing.hdr", "", "missing"}};
+    for (const auto& [file, content, cause] : cases) {
+        if (!content.empty()) scratch.writeFile(file, content);
         std::string said;
-        EXPECT_EQ(loadRescaledEnvironmentImage(scratch.file(file).c_str(), 8, 8, &said), nullptr) << file;
+        EXPECT_EQ(loadRescaledEnvironmentImage(file, 8, 8, &said), nullptr) << file;
         EXPECT_NE(said.find(cause), std::string::npos) << file << ": " << said;
     }
-    FIBITMAP* image = loadRescaledEnvironmentImage(scratch.file("map.exr").c_str(), 8, 8);
-    ASSERT_NE(image, nullptr) << "an OpenEXR map is read wherever a map is";
-    EXPECT_EQ(FreeImage_GetImageType(image), FIT_RGBF);
-    FreeImage_Unload(image);
+    // The tools stop with status 1 and name the file.
+    for (const auto& [tool, file] : {std::pair{LUMIVOR_LIGHTS_TOOL, "missing.hdr"}, {LUMIVOR_LIGHTS_TOOL, "picture.hdr"},
+                                     {LUMIVOR_CONVERT_TOOL, "missing.exr"}, {LUMIVOR_CONVERT_TOOL, "picture.hdr"}}) {
+        const std::string out = std::strstr(tool, "convert") ? " out.hdr" : "";
+        std::FILE* pipe = popen((std::string(tool) + " " + file + out + " 2>&1").c_str(), "r");
+        char said[512] = {};
+        EXPECT_GT(std::fread(said, 1, sizeof said - 1, pipe), 0u);
+        const int status = pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1 && std::strstr(said, file)) << tool << ": " << said;
+    }
+    EXPECT_FALSE(scratch.exists("out.hdr"));
 }
 
 }  // namespace

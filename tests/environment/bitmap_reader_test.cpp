@@ -1,7 +1,12 @@
-// Bitmap reader: exact RGB bytes for every stored layout, refusals of corrupt and truncated files, and their messages.
+// Bitmap reader: exact RGB bytes for every layout, as FreeImage decodes the BMP suite; bad files refused with a
+// message.
 #include <gtest/gtest.h>
 
+#include <FreeImage.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,14 +24,15 @@ std::string u16(std::uint32_t v) { return bytes({v & 0xFF, (v >> 8) & 0xFF}); }
 std::string u32(std::uint32_t v) { return u16(v & 0xFFFF) + u16(v >> 16); }
 
 std::string info(std::int32_t width, std::int32_t height, int bits, int compression = 0, int coloursUsed = 0) {
-    return u32(40) + u32(width) + u32(height) + u16(1) + u16(bits) + u32(compression) + u32(0) + u32(2835) +
-           u32(2835) + u32(coloursUsed) + u32(0);
+    return u32(40) + u32(width) + u32(height) + u16(1) + u16(bits) + u32(compression) + u32(0) + u32(2835) + u32(2835) +
+           u32(coloursUsed) + u32(0);
 }
 
 // Entries (blue, green, red[, 0]) from 0xRRGGBB values.
 std::string table(const std::vector<std::uint32_t>& colours, bool core = false) {
     std::string out;
-    for (std::uint32_t c : colours) out += bytes({c & 0xFF, (c >> 8) & 0xFF, c >> 16}) + (core ? "" : std::string(1, 0));
+    for (std::uint32_t c : colours)
+        out += bytes({c & 0xFF, (c >> 8) & 0xFF, c >> 16}) + (core ? "" : std::string(1, 0));
     return out;
 }
 
@@ -38,7 +44,8 @@ std::string bmFile(const std::string& header, const std::string& pixels, std::si
 
 Bytes rgb(std::initializer_list<std::uint32_t> pixels) {
     Bytes out;
-    for (std::uint32_t p : pixels) out.insert(out.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
+    for (std::uint32_t p : pixels)
+        out.insert(out.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
     return out;
 }
 
@@ -47,8 +54,8 @@ const std::vector<std::uint32_t> kColours = {0x102030, 0xA00000, 0x00B000, 0x000
 const std::uint32_t o = 0, c1 = kColours[1], c2 = kColours[2], c3 = kColours[3], c4 = kColours[4], c5 = kColours[5];
 
 // Nine bytes and three padding bytes per row.
-const std::string kRgb24 = bmFile(info(3, 2, 24), bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE, 0x11, 0x12, 0x13,
-                                                        0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0xEE, 0xEE, 0xEE}));
+const std::string kRgb24 =
+    bmFile(info(3, 2, 24), "\1\2\3\4\5\6\7\x08\x09\xEE\xEE\xEE\x11\x12\x13\x14\x15\x16\x17\x18\x19\xEE\xEE\xEE");
 const std::string kRle8 = bmFile(info(6, 3, 8, 1, 4) + table({kColours.begin(), kColours.begin() + 4}),
                                  bytes({2, 1,              // two pixels of colour 1
                                         0, 3, 2, 3, 1, 0,  // absolute run of three, padded to a word
@@ -61,10 +68,25 @@ const std::string kRle4 = bmFile(info(6, 2, 4, 2, 6) + table(kColours),
                                         1, 0x55, 0, 1}));                 // one pixel of colour 5, end of bitmap
 const std::string kCore = u32(12) + u16(2) + u16(1) + u16(1) + u16(1) + table({0x112233, 0x445566}, true);
 // 5-6-5 masks: full red, full green, green at 1 of 63.
-const std::string kBitFields = bmFile(info(3, 1, 16, 3) + u32(0xF800) + u32(0x07E0) + u32(0x1F),
-                                      bytes({0, 0xF8, 0xE0, 7, 0x20, 0, 0, 0}));
+const std::string kBitFields =
+    bmFile(info(3, 1, 16, 3) + u32(0xF800) + u32(0x07E0) + u32(0x1F), bytes({0, 0xF8, 0xE0, 7, 0x20, 0, 0, 0}));
 // 4 bits through a three-entry table; index 5 lies beyond it and comes out black.
-const std::string kPal4 = bmFile(info(3, 1, 4, 0, 3) + table({0x010203, 0x040506, 0x070809}), bytes({0x21, 0x50, 0, 0}));
+const std::string kPal4 =
+    bmFile(info(3, 1, 4, 0, 3) + table({0x010203, 0x040506, 0x070809}), bytes({0x21, 0x50, 0, 0}));
+
+const std::string kSuite = LUMIVOR_SOURCE_DIR "/../shared/testdata/bmpsuite/";
+
+// R, G, B rows, bottom row first, from FreeImage's own BMP decoder.
+Bytes freeImagePixels(const std::string& path) {
+    FIBITMAP* loaded = FreeImage_Load(FIF_BMP, path.c_str(), BMP_DEFAULT);
+    FIBITMAP* image = FreeImage_ConvertTo24Bits(loaded);
+    Bytes pixels(FreeImage_GetWidth(image) * FreeImage_GetHeight(image) * 3);
+    FreeImage_ConvertToRawBits(pixels.data(), image, FreeImage_GetWidth(image) * 3, 24, 0, 0, 0, FALSE);
+    for (std::size_t i = 0; i < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);  // stored B, G, R
+    FreeImage_Unload(image);
+    FreeImage_Unload(loaded);
+    return pixels;
+}
 
 class BitmapReaderTest : public ::testing::Test {
 protected:
@@ -121,6 +143,46 @@ TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
     const std::string longName(400, 'n');
     EXPECT_EQ(loadDIBImage(longName.c_str()), nullptr);
     EXPECT_EQ(fake.messages.back().text, ("Failed to open DIB file " + longName).substr(0, 259));
+}
+
+TEST_F(BitmapReaderTest, SuiteGoodFilesMatchFreeImageAndOthersGiveOneKnownMessage) {
+    if (!std::filesystem::is_directory(kSuite))
+        GTEST_SKIP() << "the BMP test suite is not in the shared test data";
+    FreeImage_Initialise(FALSE);
+    const std::string conversion = "Image file conversion error.", unknown = "Unknown DIB file format.";
+    const std::set<std::string> conversionErrors = {
+        "shortfile.bmp", "reallybig.bmp", "badbitcount.bmp", "badwidth.bmp", "badpalettesize.bmp", "rletopdown.bmp",
+        "badrle.bmp",    "badrlebis.bmp", "badrleter.bmp",   "badrle4.bmp",  "badrle4bis.bmp",     "badrle4ter.bmp"};
+    int compared = 0;
+    for (const char* folder : {"g", "q", "b"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(kSuite + folder)) {
+            const std::string path = entry.path(), name = entry.path().filename(), content = readWholeFile(path);
+            const std::vector<unsigned char> copy(content.begin(), content.end());  // exact size for the sanitizer
+            const bool decoded = decodeDIB(copy.data(), copy.size()).image != nullptr;
+            // Only 12- and 40-byte headers are known; the size follows the 14-byte file header.
+            const bool known = content.size() >= 18 && (content[14] == 12 || content[14] == 40) &&
+                               content.compare(15, 3, "\0\0\0", 3) == 0;
+            const std::unique_ptr<RGBImage> image = load(content);
+            ASSERT_TRUE((image != nullptr) == decoded && fake.messages.size() == (image ? 0u : 1u)) << path;
+            const std::string text = image ? "" : fake.messages.at(0).text;
+            if (conversionErrors.count(name) != 0 || !known) {
+                EXPECT_EQ(text, known ? conversion : unknown) << path;
+            } else if (!image) {
+                EXPECT_TRUE(text == conversion || text == "Out of memory.") << path << ": " << text;
+            } else {
+                EXPECT_EQ(image->data.size(), std::size_t(image->width) * image->height * 3) << path;
+            }
+            if (folder == std::string("g") && known) {
+                ASSERT_NE(image, nullptr) << path;
+                // FreeImage reads 32-bit bit-field files as 8-8-8 whatever their masks: compare with the plain file.
+                EXPECT_TRUE(image->data == freeImagePixels(name == "rgb32bf.bmp" ? kSuite + "g/rgb32.bmp" : path))
+                    << path << " differs from FreeImage's decoding";
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, 20);
+    FreeImage_DeInitialise();
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsMapsLogsAMissingOneAndGivesAChosenExrThe
     lights.selectEnvironment(1);
     EXPECT_EQ(lights.currentEnvironment, 1);
     std::string text, json;
-    for (auto [command, output] : {std::pair{" maps/sky.exr", &text}, {" --json maps/sky.exr --image marked.png", &json}}) {
+    for (auto [command, output] :
+         {std::pair{" maps/sky.exr", &text}, {" --json maps/sky.exr --image marked.png", &json}}) {
         std::FILE* pipe = popen((LUMIVOR_LIGHTS_TOOL + std::string(command)).c_str(), "r");
         char buffer[4096];
         for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output->append(buffer, n);
@@ -97,8 +98,10 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsMapsLogsAMissingOneAndGivesAChosenExrThe
         char line[256], entry[256];
         std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, d.x, d.y, d.z, c.x, c.y, c.z,
                       lights.currentSolidAngles[i]);
-        std::snprintf(entry, sizeof entry, "{\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, "
-                      "%.9g], \"solidAngle\": %.9g}", i, d.x, d.y, d.z, c.x, c.y, c.z, lights.currentSolidAngles[i]);
+        std::snprintf(entry, sizeof entry,
+                      "{\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, "
+                      "%.9g], \"solidAngle\": %.9g}",
+                      i, d.x, d.y, d.z, c.x, c.y, c.z, lights.currentSolidAngles[i]);
         EXPECT_TRUE(text.find(line) != std::string::npos && json.find(entry) != std::string::npos) << line << entry;
     }
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lights.lightCount);

@@ -26,8 +26,8 @@ std::string rgbe(float value) {
 // (runs of at most 127 equal bytes, channel by channel): about 8 MB on disk.
 std::string discMap(int cx, int cy, int radius) {
     const std::string dim = rgbe(0.05f), bright = rgbe(1000.0f);
-    std::string file = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(kHeight) + " +X " +
-                       std::to_string(kWidth) + "\n";
+    std::string file =
+        "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(kHeight) + " +X " + std::to_string(kWidth) + "\n";
     for (int y = 0; y < kHeight; ++y) {
         const int dy = y - cy;
         const int half = std::abs(dy) <= radius ? int(std::sqrt(double(radius * radius - dy * dy))) : -1;
@@ -64,7 +64,8 @@ TEST(LargeMap, A16384By8192RunLengthMapGivesItsBrightestLightTowardItsBrightDisc
     int brightest = 0;
     for (int i = 0; i < kLights; ++i) {
         EXPECT_GT(colours[i].x, 0.0f) << "light " << i << " sees only the dim sky";
-        if (colours[i].x > colours[brightest].x) brightest = i;
+        if (colours[i].x > colours[brightest].x)
+            brightest = i;
     }
     const Vector3& d = directions[brightest];
     EXPECT_GT((d.x + d.y) * std::sqrt(0.5f), 0.99f) << d.x << " " << d.y << " " << d.z;

@@ -54,7 +54,8 @@ TEST(LightExtraction, MatchesTheLiteralCutBitForBitInTreeOrder) {
         Vector3 directions[kLights + 1], colours[kLights + 1];
         directions[kLights].x = 9.0f;
         extractLights(map.pixels.data(), map.width, map.height, directions, colours);
-        const std::vector<LiteralLight> literal = literalLights(map.pixels.data(), map.width, map.height, kLightTreeDepth);
+        const std::vector<LiteralLight> literal =
+            literalLights(map.pixels.data(), map.width, map.height, kLightTreeDepth);
         ASSERT_EQ(literal.size(), size_t(kLights));
         EXPECT_EQ(directions[kLights].x, 9.0f) << "only 64 entries are written";
         for (int i = 0; i < kLights; ++i) {

@@ -1,4 +1,5 @@
-// Literal median cut: recursion, cosines per pixel visit, no tables, no shortcuts; the reference the fast cut must match bit for bit.
+// Literal median cut: recursion, cosines per pixel visit, no tables, no shortcuts; the reference the fast cut must
+// match bit for bit.
 #include "literal_light_extraction.h"
 
 #include <cmath>
@@ -43,7 +44,8 @@ struct Literal {
         float wc = cosf(kPi * ((float)(n.y0 + n.y1) / (float)(2 * H) - 0.5f));
         for (int r = n.y0; r < n.y1; ++r)
             for (int x = n.x0; x < n.x1; ++x) n.energy += e(x, r);
-        if (d >= depthLimit) return leaf(n);
+        if (d >= depthLimit)
+            return leaf(n);
         int col = 0, row = 0;
         if ((float)(n.y1 - n.y0) <= (float)(n.x1 - n.x0) * wc) {
             find(n, true, n.energy * 0.5f, col, row);
@@ -73,7 +75,8 @@ struct Literal {
     }
 
     void collect(const Node& n, std::vector<LiteralLight>& out) const {
-        if (!n.left) return out.push_back({n.direction, n.colour});
+        if (!n.left)
+            return out.push_back({n.direction, n.colour});
         collect(*n.left, out);
         collect(*n.right, out);
     }

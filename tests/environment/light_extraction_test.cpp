@@ -19,38 +19,29 @@ constexpr float kPi = 3.1415927f;
 struct Map {
     int width, height;
     std::vector<float> pixels;
-    Map(int w, int h) : width(w), height(h), pixels(size_t(w) * h * 3, 0.0f) {}
-    float* at(int x, int r) { return &pixels[3 * (size_t(r) * width + x)]; }
 };
 
-// Mostly dim with a few very bright pixels, like a real sky.
-Map randomMap(int width, int height, unsigned seed) {
-    Map map(width, height);
+// Mostly dim with a few very bright pixels, like a real sky; those of sign -1 make running sums that do not only grow.
+Map randomMap(int width, int height, unsigned seed, float sign = 1.0f) {
+    Map map{width, height, std::vector<float>(size_t(width) * height * 3)};
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> value(0.0f, 1.0f);
-    for (float& channel : map.pixels) channel = value(random) < 0.999f ? value(random) : 5000.0f;
+    int i = 0;
+    for (float& channel : map.pixels) channel = value(random) < 0.999f ? value(random) : (++i % 2 ? 5000 : 5000 * sign);
     return map;
 }
 
 }  // namespace
 
 TEST(LightExtraction, MatchesTheLiteralCutBitForBitInTreeOrder) {
-    // Non-square and non-power-of-two, too short to have sky rows, with negative values (running sums that do not
-    // only grow), all black (every cut at the first pixel), and with NaN and infinity below the root, never read.
-    Map negative = randomMap(300, 170, 13), poisoned = randomMap(300, 170, 5);
-    for (int r = 0; r < negative.height; ++r) {
-        for (int x = 10; x < negative.width; x += 40) {
-            std::fill(negative.at(x, r), negative.at(x, r) + 3, 1.0e4f);
-            std::fill(negative.at(x + 1, r), negative.at(x + 1, r) + 3, -1.0e4f);
-        }
+    // Non-square and non-power-of-two, too short to have sky rows, with negative values, all black (every cut at the
+    // first pixel), and with NaN and infinity below the root, which is never read.
+    Map poisoned = randomMap(300, 170, 5);
+    for (size_t i = 0; i < size_t(300) * (170 / 2 + 32) * 3; ++i) {
+        poisoned.pixels[i] = i % 3 ? (i % 3 == 1 ? std::numeric_limits<float>::infinity() : -1.0e6f) : std::nanf("");
     }
-    for (int r = 0; r < poisoned.height / 2 + 32; ++r) {
-        for (int x = 0; x < poisoned.width; ++x) {
-            const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-            std::copy_n(std::vector<float>{(x + r) % 3 ? 1.0e6f : nan, inf, -1.0e6f}.begin(), 3, poisoned.at(x, r));
-        }
-    }
-    for (const Map& map : {randomMap(2048, 2048, 7), randomMap(37, 50, 3), negative, Map(256, 128), poisoned}) {
+    for (const Map& map : {randomMap(2048, 2048, 7), randomMap(37, 50, 3), randomMap(300, 170, 13, -1.0f),
+                           Map{256, 128, std::vector<float>(256 * 128 * 3)}, poisoned}) {
         Vector3 directions[kLights + 1], colours[kLights + 1];
         directions[kLights].x = 9.0f;
         extractLights(map.pixels.data(), map.width, map.height, directions, colours);
@@ -66,10 +57,10 @@ TEST(LightExtraction, MatchesTheLiteralCutBitForBitInTreeOrder) {
 }
 
 TEST(LightExtraction, OneBrightPixelGivesOneLightTowardItAndEveryLightItsSolidAngle) {
-    Map map(256, 256);
+    std::vector<float> map(256 * 256 * 3);
     const int column = 100, row = 200;
-    std::memcpy(map.at(column, row), std::vector<float>{40.0f, 20.0f, 10.0f}.data(), 3 * sizeof(float));
-    LightExtractor extractor(map.pixels.data(), 256, 256);
+    std::copy_n(std::vector<float>{40.0f, 20.0f, 10.0f}.begin(), 3, &map[3 * (row * 256 + column)]);
+    LightExtractor extractor(map.data(), 256, 256);
     extractor.split(kLightTreeDepth);
     Vector3 directions[kLights], colours[kLights];
     float solidAngles[kLights];

@@ -24,7 +24,9 @@ std::map<std::string, std::string> seeds(const std::string& target) {
     return found;
 }
 
-const unsigned char* bytesOf(const std::string& content) { return reinterpret_cast<const unsigned char*>(content.data()); }
+const unsigned char* bytesOf(const std::string& content) {
+    return reinterpret_cast<const unsigned char*>(content.data());
+}
 
 }  // namespace
 

@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "environment/environment_lights.h"
 #include "environment/environment_map.h"

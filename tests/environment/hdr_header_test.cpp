@@ -8,8 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "environment/environment_map.h"
 #include "environment/hdr_header.h"

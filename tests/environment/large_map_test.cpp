@@ -4,8 +4,6 @@
 #include <FreeImage.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "environment/environment_map.h"
 #include "environment/environment_setup.h"
@@ -58,8 +56,7 @@ TEST(LargeMap, A16384By8192RunLengthMapGivesItsBrightestLightTowardItsBrightDisc
     int brightest = 0;
     for (int i = 0; i < kLights; ++i) {
         EXPECT_GT(colours[i].x, 0.0f) << "light " << i << " sees only the dim sky";
-        if (colours[i].x > colours[brightest].x)
-            brightest = i;
+        brightest = colours[i].x > colours[brightest].x ? i : brightest;
     }
     const Vector3& d = directions[brightest];
     EXPECT_GT((d.x + d.y) * std::sqrt(0.5f), 0.99f) << d.x << " " << d.y << " " << d.z;

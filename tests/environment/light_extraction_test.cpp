@@ -3,9 +3,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <random>
-#include <vector>
 
 #include "environment/environment_lights.h"
 #include "environment/light_extractor.h"

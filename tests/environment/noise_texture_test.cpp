@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <vector>
 
 #include "environment/noise_texture.h"
 #include "support/gl_test_context.h"

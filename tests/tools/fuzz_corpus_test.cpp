@@ -4,8 +4,6 @@
 #include <FreeImage.h>
 
 #include <filesystem>
-#include <map>
-#include <string>
 
 #include "character/skinned_model.h"
 #include "environment/dib_decoder.h"

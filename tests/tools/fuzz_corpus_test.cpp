@@ -11,44 +11,34 @@
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"
 
-namespace {
-
-// Name to content of every seed of one target.
-std::map<std::string, std::string> seeds(const std::string& target) {
-    std::map<std::string, std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(LUMIVOR_SOURCE_DIR "/fuzz/corpus/" + target)) {
-        found[entry.path().filename()] = readWholeFile(entry.path());
-    }
-    return found;
-}
-
-const unsigned char* bytesOf(const std::string& content) {
-    return reinterpret_cast<const unsigned char*>(content.data());
-}
-
-}  // namespace
-
 TEST(FuzzCorpus, EverySeedIsReadByItsReader) {
-    const auto bitmaps = seeds("fuzz_bitmap"), models = seeds("fuzz_model"), maps = seeds("fuzz_hdr");
-    ASSERT_TRUE(bitmaps.size() >= 10 && models.size() >= 2 && maps.size() >= 2);
-    for (const auto& [name, content] : bitmaps) {
-        const DibDecodeResult result = decodeDIB(bytesOf(content), content.size());
-        ASSERT_EQ(result.error, DibError::None) << name;
-        EXPECT_TRUE(result.image->width == 5 && result.image->height == 3) << name;
-    }
     RecordingPlatform recording;
     ScopedPlatformServices fake(recording);
-    for (const auto& [name, content] : models) {
-        SkinnedModel model;
-        EXPECT_TRUE(model.loadFromText(content.data(), content.size(), name.c_str()) && model.boneCount() >= 1) << name;
+    int seeds[3] = {};
+    for (const char* target : {"fuzz_bitmap", "fuzz_model", "fuzz_hdr"}) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(LUMIVOR_SOURCE_DIR "/fuzz/corpus/") + target)) {
+            const std::string content = readWholeFile(entry.path()), name = entry.path().filename();
+            const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+            if (target[5] == 'b') {
+                const DibDecodeResult result = decodeDIB(bytes, content.size());
+                ASSERT_EQ(result.error, DibError::None) << name;
+                EXPECT_TRUE(result.image->width == 5 && result.image->height == 3) << name;
+            } else if (target[5] == 'm') {
+                SkinnedModel model;
+                EXPECT_TRUE(model.loadFromText(content.data(), content.size(), name.c_str()) && model.boneCount() >= 1)
+                    << name;
+            } else {
+                FIBITMAP* image = loadRescaledEnvironmentImageFromMemory(bytes, content.size(), 24, 16);
+                EXPECT_TRUE(image && FreeImage_GetWidth(image) == 24 && FreeImage_GetHeight(image) == 16) << name;
+                FreeImage_Unload(image);
+            }
+            ++seeds[target[5] == 'b' ? 0 : target[5] == 'm' ? 1 : 2];
+        }
     }
+    EXPECT_TRUE(seeds[0] >= 10 && seeds[1] >= 2 && seeds[2] >= 2);
     for (const auto& message : recording.messages) EXPECT_NE(message.title, "Error") << message.text;
-    for (const auto& [name, content] : maps) {
-        FIBITMAP* image = loadRescaledEnvironmentImageFromMemory(bytesOf(content), content.size(), 24, 16);
-        ASSERT_NE(image, nullptr) << name;
-        EXPECT_TRUE(FreeImage_GetWidth(image) == 24 && FreeImage_GetHeight(image) == 16) << name;
-        FreeImage_Unload(image);
-    }
     const std::string garbage = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 40 +X 40\n\x02\x02";
-    EXPECT_EQ(loadRescaledEnvironmentImageFromMemory(bytesOf(garbage), garbage.size(), 24, 16), nullptr);
+    EXPECT_EQ(loadRescaledEnvironmentImageFromMemory((const unsigned char*)garbage.data(), garbage.size(), 24, 16),
+              nullptr);
 }

@@ -8,9 +8,7 @@
 namespace {
 
 void expectNear(const Vector3& a, const Vector3& b, float tolerance = 1e-5f) {
-    EXPECT_TRUE(std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
-                std::fabs(a.z - b.z) <= tolerance)
-        << a.x << " " << a.y << " " << a.z << " != " << b.x << " " << b.y << " " << b.z;
+    EXPECT_LE(length(a - b), tolerance) << a.x << " " << a.y << " " << a.z << " != " << b.x << " " << b.y << " " << b.z;
 }
 
 Quaternion axisAngle(const Vector3& axis, float angle, float scale = 1.0f) {

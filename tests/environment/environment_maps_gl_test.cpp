@@ -22,14 +22,13 @@
 
 namespace {
 
-// A width x height map of varied radiance with one bright spot.
+// A width x height map of varied radiance.
 void writeMap(const std::string& path, int width, int height, FREE_IMAGE_FORMAT format) {
     FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height);
     for (int y = 0; y < height; ++y) {
         FIRGBF* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, y));
         for (int x = 0; x < width; ++x) row[x] = {(x * 7 % 13) * 0.1f, (y * 5 % 11) * 0.2f, ((x + y) % 3) * 0.5f};
     }
-    reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, height * 7 / 8))[width / 3] = {900.0f, 800.0f, 700.0f};
     ASSERT_TRUE(FreeImage_Save(format, image, path.c_str(), 0));
     FreeImage_Unload(image);
 }
@@ -63,7 +62,6 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     EXPECT_TRUE(readBack == expected);
 
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
-    EXPECT_EQ(environmentOverlayLine(0), "Environment(1/2/3): Uffizi");
     setEnvironmentFile(1, "");
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
 

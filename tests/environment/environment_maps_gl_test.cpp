@@ -10,9 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
-#include "environment/environment_lights.h"
 #include "environment/environment_map.h"
 #include "environment/environment_setup.h"
 #include "environment/environment_sources.h"

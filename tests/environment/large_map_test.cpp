@@ -21,16 +21,13 @@ std::string discMap(int cx, int cy, int radius) {
     std::string file =
         "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(kHeight) + " +X " + std::to_string(kWidth) + "\n";
     for (int y = 0; y < kHeight; ++y) {
-        const int dy = y - cy;
-        const int half = std::abs(dy) <= radius ? int(std::sqrt(double(radius * radius - dy * dy))) : -1;
+        const int dy = y - cy, half = std::abs(dy) <= radius ? int(std::sqrt(double(radius * radius - dy * dy))) : -1;
         file += {2, 2, char(kWidth >> 8), char(kWidth & 0xff)};
         for (int c = 0; c < 4; ++c) {
-            for (int x = 0; x < kWidth;) {
+            for (int x = 0, run = 1; x < kWidth; x += run, run = 1) {
                 const bool inside = std::abs(x - cx) <= half;
-                int run = 1;
                 while (x + run < kWidth && run < 127 && (std::abs(x + run - cx) <= half) == inside) ++run;
                 file += {char(128 + run), (inside ? bright : dim)[c]};
-                x += run;
             }
         }
     }

@@ -63,8 +63,7 @@ TEST(LightExtraction, OneBrightPixelGivesOneLightTowardItAndEveryLightItsSolidAn
     Vector3 directions[kLights], colours[kLights];
     float solidAngles[kLights];
     extractor.collectLights(directions, colours, solidAngles);
-    // Every light covers its pixel count times a horizon pixel's solid angle (none for an empty region, whatever its
-    // bounds); together they cover the sky above the skipped band.
+    // Each light covers its pixels (none when empty, whatever its bounds) times a horizon pixel's solid angle.
     const float horizonPixel = 2.0f * kPi * kPi / (256.0f * 256.0f);
     const float w = std::cos(kPi * (row / 256.0f - 0.5f)), theta = kPi * row / 256.0f,
                 phi = kPi * (2.0f * column / 256.0f - 1.0f);

@@ -110,7 +110,7 @@ TEST_F(BitmapReaderTest, EveryLayoutGivesExactColoursBottomRowFirstWithoutPaddin
     expectImage(kBitFields, 3, 1, rgb({0xFF0000, 0x00FF00, 0x000400}));
 }
 
-TEST_F(BitmapReaderTest, TruncationsHugeSizesAndUnopenableFilesAreRefused) {
+TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
     for (const std::string& file : {kRgb24, kPal4, kRle8, kRle4, kBitFields, bmFile(kCore, bytes({0x80, 0, 0, 0}))}) {
         ASSERT_EQ(decodeDIB(reinterpret_cast<const unsigned char*>(file.data()), file.size()).error, DibError::None);
         for (std::size_t length = 0; length < file.size(); ++length) {
@@ -119,6 +119,10 @@ TEST_F(BitmapReaderTest, TruncationsHugeSizesAndUnopenableFilesAreRefused) {
         }
     }
     // Two bytes of run-length data can announce any size: refused before allocating.
+    // Runs one pixel past the row end, in an absolute run, and a jump out of the picture.
+    for (const std::string& run : {bytes({4, 1, 3, 1}), bytes({4, 1, 0, 3, 1, 1, 1, 0}), bytes({0, 2, 7, 0})}) {
+        EXPECT_EQ(load(bmFile(info(6, 3, 8, 1, 1) + table({0}), run + bytes({0, 1}))), nullptr);
+    }
     EXPECT_EQ(load(bmFile(info(60000, 60000, 8, 1, 1) + table({0}), bytes({0, 1}))), nullptr);
     EXPECT_TRUE(fake.messages.at(0).title == "Error" && fake.messages[0].icon == MessageIcon::Error);
     EXPECT_EQ(fake.messages[0].text, "Out of memory.");

@@ -101,14 +101,12 @@ TEST(HdrHeader, EveryUnusableMapGivesNoImageAndItsCauseAndStopsTheToolsWithStatu
     FreeImage_Unload(map);
     const std::string hdr = readWholeFile("map.hdr");
     std::string hugeExr = readWholeFile("map.exr");
-    ASSERT_NE(hugeExr.find("dataWindow"), std::string::npos);
     hugeExr.replace(hugeExr.find("dataWindow") + 29, 8, "\x9f\x86\x01\x00\x9f\x86\x01\x00", 8);  // xMax, yMax 99999
     mkdir("folder.hdr", 0700);
-    const std::string huge = "too large: 100000 x 100000 pixels";
     const std::pair<std::string, std::string> cases[] = {
         // a file of the content, or the named one when none
-        {header("-Y 100000 +X 100000"), huge},
-        {hugeExr, huge},
+        {header("-Y 100000 +X 100000"), "too large: 100000 x 100000 pixels"},
+        {hugeExr, "too large: 100000 x 100000 pixels"},
         {overflow, "too large"},
         {header("-Y 65536 +X 4"), "65535 per side"},
         {header("+X 4 -Y 4"), "orientation \"+X -Y\" is not supported"},

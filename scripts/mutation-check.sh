@@ -35,6 +35,9 @@ mutants=(
   'frame/shadow_pass.cpp|s/eyeX = direction.x \* kLightDistance/eyeX = -direction.x * kLightDistance/|shadow eye mirrored in x'
   'Shader/pp.fsh|s/exp2(expo - 1.0)/exp2(1.0 - expo)/|exposure applied the wrong way round'
   'tools/lumivor_lights.cpp|0,/%.9g %.9g %.9g %.9g %.9g %.9g/s//%.6g %.6g %.6g %.6g %.6g %.6g/|printed lights rounded to six digits'
+  'environment/dib_converter.cpp|s/if (x + count > width) {/if (x + count > width + 1) {/|run-length run one pixel past the row end accepted'
+  'environment/hdr_header.cpp|s/if (end - position > kMaxHdrHeaderLine) {/if (end - position > kMaxHdrHeaderLine + 1) {/|a 256-byte map header line accepted'
+  'environment/light_extractor.cpp|s/return 2.0f \* kPi \* kPi/return kPi * kPi/|horizon pixel solid angle halved'
 )
 
 # What the unit and gl tests run: the core library, the test programs, the tools

@@ -3,16 +3,19 @@
 
 #include <FreeImage.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
 
 #include "environment/environment_map.h"
 #include "environment/hdr_header.h"
 #include "support/scratch_directory.h"
 
 namespace {
+
+using S = HdrHeaderStatus;
 
 HdrHeaderCheck check(const std::string& text, std::uint64_t maxPixels = kMaxHdrPixels) {
     return checkHdrHeader(reinterpret_cast<const unsigned char*>(text.data()), text.size(), maxPixels);
@@ -22,44 +25,24 @@ std::string header(const std::string& sizeLine) {
     return "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n" + sizeLine + "\n" + std::string(64, '\x80');
 }
 
-// A small map encoded by FreeImage's own writer, as the converter writes ours.
-std::string savedMap(int width, int height, FREE_IMAGE_FORMAT format = FIF_HDR) {
-    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height);
-    FIMEMORY* memory = FreeImage_OpenMemory();
-    EXPECT_TRUE(FreeImage_SaveToMemory(format, image, memory, 0));
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory, &data, &size);
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    FreeImage_CloseMemory(memory);
-    FreeImage_Unload(image);
-    return bytes;
-}
+constexpr int kW = 12, kH = 5;
+char mantissa(int x, int yFromTop) { return char(128 + x + 10 * yFromTop); }  // one value per pixel
 
-constexpr int kW = 12;
-constexpr int kH = 5;
-float value(int x, int yFromTop) { return 1.0f + static_cast<float>(x) + 100.0f * static_cast<float>(yFromTop); }
-
-// A flat (not run-length) file of the kW x kH picture stored in the order its
-// size line announces: "-Y" scanlines from the top, "+X" pixels from the left,
-// an "X" axis first for column-major files.
+// A flat kW x kH file stored in the order its size line announces: "-Y" scanlines from the top,
+// "+X" pixels from the left, an "X" axis first for column-major files.
 std::string orientedFile(const std::string& headerEnd, const char* orientation, const std::string& sizeEnd) {
     const bool rowsFirst = orientation[1] == 'Y';
     const bool fromTop = (rowsFirst ? orientation[0] : orientation[3]) == '-';
     const bool fromLeft = (rowsFirst ? orientation[3] : orientation[0]) == '+';
     std::string sizeLine = orientation;
     sizeLine.insert(2, " " + std::to_string(rowsFirst ? kH : kW));
-    sizeLine += " " + std::to_string(rowsFirst ? kW : kH);
-    std::string file = "#?RADIANCE" + headerEnd + "FORMAT=32-bit_rle_rgbe" + headerEnd + headerEnd + sizeLine + sizeEnd;
+    std::string file = "#?RADIANCE" + headerEnd + "FORMAT=32-bit_rle_rgbe" + headerEnd + headerEnd + sizeLine + " " +
+                       std::to_string(rowsFirst ? kW : kH) + sizeEnd;
     for (int a = 0; a < (rowsFirst ? kH : kW); ++a) {
         for (int b = 0; b < (rowsFirst ? kW : kH); ++b) {
-            const int row = rowsFirst ? a : b;
-            const int column = rowsFirst ? b : a;
-            const float v = value(fromLeft ? column : kW - 1 - column, fromTop ? row : kH - 1 - row);
-            int exponent = 0;
-            const float mantissa = std::frexp(v, &exponent) * 256.0f;
-            const char m = static_cast<char>(static_cast<unsigned char>(mantissa));
-            file += {m, m, m, static_cast<char>(exponent + 128)};
+            const int row = rowsFirst ? a : b, column = rowsFirst ? b : a;
+            const char m = mantissa(fromLeft ? column : kW - 1 - column, fromTop ? row : kH - 1 - row);
+            file += {m, m, m, '\x81'};
         }
     }
     return file;
@@ -67,35 +50,27 @@ std::string orientedFile(const std::string& headerEnd, const char* orientation, 
 
 // True when FreeImage's reader gives the picture as it is meant.
 bool decodesCorrectly(const std::string& file) {
-    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(file.data())),
-                                            static_cast<DWORD>(file.size()));
+    FIMEMORY* memory = FreeImage_OpenMemory((BYTE*)file.data(), DWORD(file.size()));
     FIBITMAP* image = FreeImage_LoadFromMemory(FIF_HDR, memory, 0);
     FreeImage_CloseMemory(memory);
     bool correct = image != nullptr && FreeImage_GetWidth(image) == kW && FreeImage_GetHeight(image) == kH;
     for (int y = 0; correct && y < kH; ++y) {
         const FIRGBF* row = reinterpret_cast<const FIRGBF*>(FreeImage_GetScanLine(image, kH - 1 - y));
-        for (int x = 0; x < kW; ++x) {
-            correct = correct && std::fabs(row[x].red - value(x, y)) < 0.01f * value(x, y);
-        }
+        for (int x = 0; x < kW; ++x)
+            correct = correct && std::floor(row[x].red * 128.0f) == (unsigned char)mantissa(x, y);
     }
-    if (image != nullptr) {
-        FreeImage_Unload(image);
-    }
+    FreeImage_Unload(image);
     return correct;
 }
 
-class HdrHeader : public ::testing::Test {
-protected:
-    void SetUp() override { FreeImage_Initialise(FALSE); }
-    void TearDown() override { FreeImage_DeInitialise(); }
-};
+const bool kFreeImageReady = (FreeImage_Initialise(FALSE), true);
 
-TEST_F(HdrHeader, AcceptsExactlyTheOrientationsLineEndsAndLineLengthsFreeImageDecodesCorrectly) {
+TEST(HdrHeader, AcceptsExactlyTheOrientationsLineEndsAndLineLengthsFreeImageDecodesCorrectly) {
     std::vector<std::string> files;
     for (const char* orientation : {"-Y +X", "+Y +X", "-Y -X", "+Y -X", "+X -Y", "+X +Y", "-X -Y", "-X +Y"}) {
-        files.push_back(orientedFile("\n", orientation, "\n"));
-        files.push_back(orientedFile("\n", orientation, "\r\n"));
-        files.push_back(orientedFile("\r\n", orientation, "\r\n"));
+        for (const auto& [headerEnd, sizeEnd] : {std::pair{"\n", "\n"}, {"\n", "\r\n"}, {"\r\n", "\r\n"}}) {
+            files.push_back(orientedFile(headerEnd, orientation, sizeEnd));
+        }
     }
     for (std::size_t length : {kMaxHdrHeaderLine, kMaxHdrHeaderLine + 1}) {
         std::string file = orientedFile("\n", "-Y +X", "\n");
@@ -104,89 +79,63 @@ TEST_F(HdrHeader, AcceptsExactlyTheOrientationsLineEndsAndLineLengthsFreeImageDe
     int accepted = 0;
     for (const std::string& file : files) {
         const HdrHeaderCheck result = check(file);
-        EXPECT_EQ(result.status == HdrHeaderStatus::Acceptable, decodesCorrectly(file))
-            << file.substr(0, file.find("+X") + 6) << " -> " << result.cause;
-        accepted += result.status == HdrHeaderStatus::Acceptable ? 1 : 0;
+        EXPECT_EQ(result.status == S::Acceptable, decodesCorrectly(file))
+            << file.substr(0, 40) << " -> " << result.cause;
+        accepted += result.status == S::Acceptable;
     }
     EXPECT_EQ(accepted, 3);  // "-Y +X" ending in LF or CR LF, and the longest header line
-    EXPECT_EQ(check(savedMap(40, 20), 800).status, HdrHeaderStatus::Acceptable);
-    EXPECT_EQ(check(savedMap(40, 20), 799).status, HdrHeaderStatus::TooLarge);
+    EXPECT_EQ(check(files[0], kW * kH).status, S::Acceptable);
+    EXPECT_EQ(check(files[0], kW * kH - 1).status, S::TooLarge);
 }
 
-TEST_F(HdrHeader, EachRefusalNamesWhatIsNotSupported) {
-    struct Case {
-        std::string text;
-        HdrHeaderStatus status;
-        const char* cause;
-    };
-    const Case cases[] = {
-        {header("-Y 100000 +X 100000"), HdrHeaderStatus::TooLarge, "too large: 100000 x 100000 pixels"},
-        {header("-Y " + std::string(45, '5') + "6 +X 4"), HdrHeaderStatus::TooLarge, "too large"},
-        {header("-Y 65536 +X 4"), HdrHeaderStatus::TooLarge, "65535 per side"},
-        {header("-Y 32768 +X 32768"), HdrHeaderStatus::TooLarge, "32768 x 32768"},
-        {header("+Y 4 +X 4"), HdrHeaderStatus::UnsupportedOrientation, "orientation \"+Y +X\" is not supported"},
-        {header("+X 4 -Y 4"), HdrHeaderStatus::UnsupportedOrientation, "\"+X -Y\""},
-        {header("-Y 0 +X 4"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y 04 +X 4"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y -4 +X 4"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y 4 +X 4 "), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y 4  +X 4"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y 4 -Y 4"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {header("-Y 4 +X"), HdrHeaderStatus::MalformedSize, "malformed"},
-        {"#?RADIANCE\r\n\r\n-Y 4 +X 4\r\n", HdrHeaderStatus::WindowsLineEnds, "CR LF"},
-        {"#?RADIANCE\n" + std::string(256, 'x') + "\n\n-Y 4 +X 4\n", HdrHeaderStatus::LineTooLong,
-         "longer than 255 bytes"},
-        {"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n-Y 4 +X 4\n", HdrHeaderStatus::Truncated, "truncated"},
-        {"#?RADIANCE\n\n-Y 4 +X 4", HdrHeaderStatus::Truncated, "truncated"},
-        {std::string("#?RADIANCE\nA\0B\n\n-Y 4 +X 4\n", 26), HdrHeaderStatus::NotRadiance, "not a Radiance"},
-        {"RADIANCE\n\n-Y 4 +X 4\n", HdrHeaderStatus::NotRadiance, "not a Radiance"},
-        {"", HdrHeaderStatus::NotRadiance, "empty"},
-    };
-    for (const Case& c : cases) {
-        const HdrHeaderCheck result = check(c.text);
-        EXPECT_EQ(result.status, c.status) << c.text.substr(0, 60);
-        EXPECT_NE(result.cause.find(c.cause), std::string::npos) << result.cause;
+TEST(HdrHeader, EveryUnusableMapGivesNoImageAndItsCauseAndStopsTheToolsWithStatusOne) {
+    for (const char* line : {"-Y 0 +X 4", "-Y 04 +X 4", "-Y -4 +X 4", "-Y 4 +X 4 ", "-Y 4  +X 4", "-Y 4 -Y 4"}) {
+        EXPECT_EQ(check(header(line)).status, S::MalformedSize) << line;
     }
     EXPECT_FALSE(hdrHeaderAcceptable(nullptr, 0));
-}
-
-TEST_F(HdrHeader, AMapThatCannotBeUsedGivesNoImageAndItsRealCause) {
     ScratchDirectory scratch;
-    // Found by fuzz_hdr: FreeImage read far outside its picture for this size.
-    std::string overflow = header("-Y " + std::string(45, '5') + "6 +X 4");
-    for (int i = 0; i < 24; ++i) {
-        overflow += "(\xc8\x80<";
-    }
-    scratch.writeFile("overflow.hdr", overflow);
-    scratch.writeFile("huge.hdr", header("-Y 100000 +X 100000"));
-    const std::string map = savedMap(64, 32);
-    scratch.writeFile("cut.hdr", map.substr(0, map.size() / 2));
-    scratch.writeFile("empty.hdr", "");
-    scratch.writeFile("picture.hdr", "BM" + std::string(100, '\1'));
-    const std::string exr = savedMap(64, 32, FIF_EXR);
-    scratch.writeFile("map.exr", exr);
-    std::string hugeExr = exr;
-    const std::size_t window = hugeExr.find("dataWindow");
-    ASSERT_NE(window, std::string::npos);
-    hugeExr.replace(window + 29, 8, std::string("\x9f\x86\x01\x00\x9f\x86\x01\x00", 8));  // xMax, yMax 99999
-    scratch.writeFile("huge.exr", hugeExr);
-    mkdir(scratch.file("folder.hdr").c_str(), 0700);
-    const std::pair<const char*, const char*> expected[] = {
-        {"overflow.hdr", "too large"},  {"huge.hdr", "too large: 100000 x 100000 pixels"},
-        {"cut.hdr", "truncated"},       {"empty.hdr", "empty"},
-        {"picture.hdr", "not a Radiance HDR or OpenEXR file"},
-        {"huge.exr", "too large: 100000 x 100000 pixels"},
-        {"folder.hdr", "not a regular file"}, {"missing.hdr", "missing"},
-    };
-    for (const auto& [file, cause] : expected) {
+    std::string overflow = header("-Y " + std::string(45, '5') + "6 +X 4");  // FreeImage read far outside its picture
+    for (int i = 0; i < 24; ++i) overflow += "(\xc8\x80<";
+    FIBITMAP* map = FreeImage_AllocateT(FIT_RGBF, 64, 32);  // encoded by FreeImage's writer, as the converter does
+    ASSERT_TRUE(FreeImage_Save(FIF_HDR, map, "map.hdr", 0) && FreeImage_Save(FIF_EXR, map, "map.exr", 0));
+    FreeImage_Unload(map);
+    const std::string hdr = readWholeFile("map.hdr");
+    std::string hugeExr = readWholeFile("map.exr");
+    hugeExr.replace(hugeExr.find("dataWindow") + 29, 8, "\x9f\x86\x01\x00\x9f\x86\x01\x00", 8);  // xMax, yMax 99999
+    mkdir("folder.hdr", 0700);
+    const std::pair<std::string, std::string> cases[] = {
+        // a file of the content, or the named one when none
+        {header("-Y 100000 +X 100000"), "too large: 100000 x 100000 pixels"},
+        {hugeExr, "too large: 100000 x 100000 pixels"},
+        {overflow, "too large"},
+        {header("-Y 65536 +X 4"), "65535 per side"},
+        {header("+X 4 -Y 4"), "orientation \"+X -Y\" is not supported"},
+        {header("-Y 4 +X"), "malformed"},
+        {"#?RADIANCE\r\n\r\n-Y 4 +X 4\r\n", "CR LF"},
+        {"#?RADIANCE\n" + std::string(256, 'x') + "\n\n-Y 4 +X 4\n", "longer than 255 bytes"},
+        {"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n-Y 4 +X 4\n", "truncated"},
+        {hdr.substr(0, hdr.size() / 2), "truncated"},
+        {std::string("#?RADIANCE\nA\0B\n\n-Y 4 +X 4\n", 26), "not a Radiance"},
+        {"BM" + std::string(100, '\1'), "not a Radiance HDR or OpenEXR file"},
+        {"", "folder.hdr not a regular file"},
+        {"", "missing.hdr missing"}};
+    for (const auto& [content, cause] : cases) {
+        const std::string file = content.empty() ? cause.substr(0, cause.find(' ')) : "case.hdr";
+        scratch.writeFile("case.hdr", content);
         std::string said;
-        EXPECT_EQ(loadRescaledEnvironmentImage(scratch.file(file).c_str(), 8, 8, &said), nullptr) << file;
-        EXPECT_NE(said.find(cause), std::string::npos) << file << ": " << said;
+        EXPECT_EQ(loadRescaledEnvironmentImage(file.c_str(), 8, 8, &said), nullptr) << cause;
+        EXPECT_NE(said.find(content.empty() ? cause.substr(file.size() + 1) : cause), std::string::npos) << said;
     }
-    FIBITMAP* image = loadRescaledEnvironmentImage(scratch.file("map.exr").c_str(), 8, 8);
-    ASSERT_NE(image, nullptr) << "an OpenEXR map is read wherever a map is";
-    EXPECT_EQ(FreeImage_GetImageType(image), FIT_RGBF);
-    FreeImage_Unload(image);
+    for (const auto& [tool, file] : {std::pair{LUMIVOR_LIGHTS_TOOL, "missing.hdr"},
+                                     {LUMIVOR_LIGHTS_TOOL, "case.hdr"},
+                                     {LUMIVOR_CONVERT_TOOL, "missing.exr"},
+                                     {LUMIVOR_CONVERT_TOOL, "case.hdr"}}) {
+        const std::string out = std::strstr(tool, "convert") ? " out.hdr" : "";
+        const int status = std::system((std::string(tool) + " " + file + out + " > said.txt 2>&1").c_str());
+        const std::string said = readWholeFile("said.txt");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1 && said.find(file) != std::string::npos) << said;
+    }
+    EXPECT_FALSE(scratch.exists("out.hdr"));
 }
 
 }  // namespace

@@ -1,115 +1,74 @@
-// Literal median cut: recursion, cosines per pixel visit, no tables, no shortcuts; the reference the fast cut must match bit for bit.
+// Literal median cut: recursion, cosines per pixel visit, no tables, no shortcuts; the reference the fast cut must
+// match bit for bit.
 #include "literal_light_extraction.h"
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
 const float kPi = 3.1415927f;
 
-struct Node {
-    int x0, x1, y0, y1;
-    float energy = 0.0f;
-    float colour[3] = {0.0f, 0.0f, 0.0f};
-    float direction[3] = {0.0f, 0.0f, 0.0f};
-    std::unique_ptr<Node> left, right;
-    Node(int a, int b, int c, int d) : x0(a), x1(b), y0(c), y1(d) {}
-};
-
 struct Literal {
     const float* pixels;
     int W, H, depthLimit;
+    std::vector<LiteralLight> lights;
 
     float w(int r) const { return cosf(kPi * ((float)r / (float)H - 0.5f)); }
     float e(int x, int r) const {
         const float* p = pixels + 3 * (r * W + x);
-        float L = 0.2125f * p[0] + 0.7154f * p[1] + 0.0721f * p[2];
-        return w(r) * L;
+        return w(r) * (0.2125f * p[0] + 0.7154f * p[1] + 0.0721f * p[2]);
     }
-
-    void process(Node& n, int d) {
-        float wc = cosf(kPi * ((float)(n.y0 + n.y1) / (float)(2 * H) - 0.5f));
-        for (int r = n.y0; r < n.y1; ++r)
-            for (int x = n.x0; x < n.x1; ++x) n.energy += e(x, r);
-        if (d >= depthLimit) {
-            leaf(n);
-            return;
-        }
-        float half = n.energy * 0.5f;
-        int dx = n.x1 - n.x0, dy = n.y1 - n.y0;
-        int k = 0;
+    // The first pixel of x0..x1 by y0..y1 at which the running energy, columns outermost or rows outermost,
+    // reaches the target; (0, 0) when none does.
+    void find(int x0, int x1, int y0, int y1, bool columnsOutermost, float target, int& col, int& row) const {
         float sum = 0.0f;
-        if ((float)dy <= (float)dx * wc) {
-            for (int x = n.x0; x < n.x1; ++x)
-                for (int r = n.y0; r < n.y1; ++r) {
-                    sum += e(x, r);
-                    if (sum >= half) {
-                        k = x;
-                        goto columnFound;
-                    }
-                }
-        columnFound:
-            n.left = std::make_unique<Node>(n.x0, k, n.y0, n.y1);
-            n.right = std::make_unique<Node>(k, n.x1, n.y0, n.y1);
-        } else {
-            for (int r = n.y0; r < n.y1; ++r)
-                for (int x = n.x0; x < n.x1; ++x) {
-                    sum += e(x, r);
-                    if (sum >= half) {
-                        k = r;
-                        goto rowFound;
-                    }
-                }
-        rowFound:
-            n.left = std::make_unique<Node>(n.x0, n.x1, n.y0, k);
-            n.right = std::make_unique<Node>(n.x0, n.x1, k, n.y1);
-        }
-        process(*n.left, d + 1);
-        process(*n.right, d + 1);
-    }
-
-    void leaf(Node& n) {
-        float N = (float)((n.x1 - n.x0) * (n.y1 - n.y0));
-        for (int r = n.y0; r < n.y1; ++r)
-            for (int x = n.x0; x < n.x1; ++x)
-                for (int c = 0; c < 3; ++c) n.colour[c] += w(r) * (pixels[3 * (r * W + x) + c] / N);
-        int col = 0, row = 0;
-        float sum = 0.0f;
-        for (int r = n.y0; r < n.y1; ++r)
-            for (int x = n.x0; x < n.x1; ++x) {
-                sum += e(x, r);
-                if (sum >= n.energy * 0.5f) {
-                    col = x;
-                    row = r;
-                    goto found;
+        for (int a = columnsOutermost ? x0 : y0; a < (columnsOutermost ? x1 : y1); ++a)
+            for (int b = columnsOutermost ? y0 : x0; b < (columnsOutermost ? y1 : x1); ++b) {
+                sum += columnsOutermost ? e(a, b) : e(b, a);
+                if (sum >= target) {
+                    col = columnsOutermost ? a : b;
+                    row = columnsOutermost ? b : a;
+                    return;
                 }
             }
-    found:
-        float theta = kPi * (float)row / (float)H;
-        float phi = kPi * ((float)(2 * col) / (float)W - 1.0f);
-        n.direction[0] = -sinf(theta) * sinf(phi);
-        n.direction[1] = -cosf(theta);
-        n.direction[2] = sinf(theta) * cosf(phi);
     }
 
-    void collect(const Node& n, std::vector<LiteralLight>& out) const {
-        if (!n.left) {
-            out.push_back({{n.direction[0], n.direction[1], n.direction[2]}, {n.colour[0], n.colour[1], n.colour[2]}});
+    // Cuts the region, left part first, and appends the lights of its leaves.
+    void process(int x0, int x1, int y0, int y1, int d) {
+        float energy = 0.0f;
+        for (int r = y0; r < y1; ++r)
+            for (int x = x0; x < x1; ++x) energy += e(x, r);
+        int col = 0, row = 0;
+        if (d >= depthLimit) {
+            float N = (float)((x1 - x0) * (y1 - y0));
+            float c[3] = {0.0f, 0.0f, 0.0f};
+            for (int r = y0; r < y1; ++r)
+                for (int x = x0; x < x1; ++x)
+                    for (int k = 0; k < 3; ++k) c[k] += w(r) * (pixels[3 * (r * W + x) + k] / N);
+            find(x0, x1, y0, y1, false, energy * 0.5f, col, row);
+            float theta = kPi * (float)row / (float)H;
+            float phi = kPi * ((float)(2 * col) / (float)W - 1.0f);
+            lights.push_back(
+                {Vector3(-sinf(theta) * sinf(phi), -cosf(theta), sinf(theta) * cosf(phi)), Vector3(c[0], c[1], c[2])});
             return;
         }
-        collect(*n.left, out);
-        collect(*n.right, out);
+        float wc = cosf(kPi * ((float)(y0 + y1) / (float)(2 * H) - 0.5f));
+        if ((float)(y1 - y0) <= (float)(x1 - x0) * wc) {
+            find(x0, x1, y0, y1, true, energy * 0.5f, col, row);
+            process(x0, col, y0, y1, d + 1);
+            process(col, x1, y0, y1, d + 1);
+        } else {
+            find(x0, x1, y0, y1, false, energy * 0.5f, col, row);
+            process(x0, x1, y0, row, d + 1);
+            process(x0, x1, row, y1, d + 1);
+        }
     }
 };
 
 }  // namespace
 
 std::vector<LiteralLight> literalLights(const float* pixels, int width, int height, int depthLimit) {
-    Literal literal{pixels, width, height, depthLimit};
-    Node root(0, width, height / 2 + 32, height);
-    literal.process(root, 0);
-    std::vector<LiteralLight> lights;
-    literal.collect(root, lights);
-    return lights;
+    Literal literal{pixels, width, height, depthLimit, {}};
+    literal.process(0, width, height / 2 + 32, height, 0);
+    return literal.lights;
 }

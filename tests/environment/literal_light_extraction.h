@@ -6,10 +6,8 @@
 #include "math/vector3.h"
 
 struct LiteralLight {
-    Vector3 direction;
-    Vector3 colour;
+    Vector3 direction, colour;
 };
 
-// The lights of the leaves, left subtree before right, for a map of
-// width x height RGB floats, cut depthLimit levels deep.
+// The lights of the leaves, left subtree before right, for a map of width x height RGB floats, cut depthLimit deep.
 std::vector<LiteralLight> literalLights(const float* pixels, int width, int height, int depthLimit);

@@ -23,82 +23,58 @@ protected:
         sceneResources().window = nullptr;
         sceneResources().keys = nullptr;
     }
+    // Holds exactly the given keys over the given updates of the given milliseconds.
+    void hold(std::initializer_list<int> held, int updates = 1, int milliseconds = 16) {
+        keys = KeyState();
+        for (int key : held) keys[key] = 1;
+        for (int i = 0; i < updates; ++i) updateScene(milliseconds);
+    }
 
     KeyState keys;
     AppWindow window;
+    const SceneState& state = sceneState();
 };
 
 }  // namespace
 
-TEST_F(KeyboardControlsTest, EscapeStopsTheProgramAndTheRestOfTheUpdateStillRuns) {
-    keys[vk::kEscape] = 1;
-    keys[vk::letter('Q')] = 1;
-    updateScene(100);
+TEST_F(KeyboardControlsTest, EscapeStopsTheProgramAfterTheRestOfTheUpdateAndF2WinsOverF1) {
+    hold({vk::kEscape, vk::letter('Q'), vk::kF1, vk::function(2)}, 1, 100);
     EXPECT_EQ(programRunning, 0);
-    EXPECT_FLOAT_EQ(sceneState().exposure, 1.2f);
-}
-
-TEST_F(KeyboardControlsTest, F2WinsOverF1WhenBothAreHeld) {
-    keys[vk::kF1] = 1;
-    keys[vk::function(2)] = 1;
-    updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, kAmbientOcclusionProgram);
-    keys[vk::function(2)] = 0;
-    updateScene(16);
-    EXPECT_EQ(sceneState().lightingProgram, kImageBasedLightingProgram);
+    EXPECT_FLOAT_EQ(state.exposure, 1.2f);
+    EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram);
+    hold({vk::kF1});
+    EXPECT_EQ(state.lightingProgram, kImageBasedLightingProgram);
 }
 
 TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTwoSetTheSkyRadius) {
     float radius[3] = {};
     for (int environment : {1, 0, 2}) {
-        keys[vk::digit(environment + 1)] = 1;
-        updateScene(16);
-        keys[vk::digit(environment + 1)] = 0;
+        hold({vk::digit(environment + 1)});
         EXPECT_EQ(environmentLights().currentEnvironment, environment);
-        radius[environment] = sceneState().ndist;
+        radius[environment] = state.ndist;
     }
     EXPECT_NE(radius[0], radius[1]);
     EXPECT_EQ(radius[2], radius[0]) << "3 keeps the radius of the environment before";
 }
 
 TEST_F(KeyboardControlsTest, HoldingHTogglesHelpOnceAndAFreshPressTogglesItBack) {
-    keys[vk::letter('H')] = 1;
-    for (int frame = 0; frame < 50; ++frame) updateScene(16);
-    EXPECT_FALSE(sceneState().showHelp);
-    keys[vk::letter('H')] = 0;
-    updateScene(16);
-    EXPECT_FALSE(sceneState().helpKeyLatch);
-    keys[vk::letter('H')] = 1;
-    updateScene(16);
-    EXPECT_TRUE(sceneState().showHelp);
+    hold({vk::letter('H')}, 50);
+    EXPECT_FALSE(state.showHelp);
+    hold({});
+    hold({vk::letter('H')});
+    EXPECT_TRUE(state.showHelp);
 }
 
-TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutClamping) {
-    keys[vk::letter('Q')] = 1;
-    for (int frame = 0; frame < 100; ++frame) updateScene(10);
-    EXPECT_NEAR(sceneState().exposure, 3.0f, 1e-4f);
-    keys[vk::letter('Q')] = 0;
-    keys[vk::letter('E')] = 1;
-    updateScene(3000);
-    EXPECT_NEAR(sceneState().exposure, -3.0f, 1e-4f);  // nothing clamps it
-
-    keys[vk::letter('E')] = 0;
-    keys[vk::letter('J')] = 1;
-    keys[vk::letter('I')] = 1;
-    keys[vk::letter('O')] = 1;
-    updateScene(500);
-    EXPECT_NEAR(sceneState().spherePosition.x, 2.5f, 1e-5f);
-    EXPECT_NEAR(sceneState().spherePosition.z, -4.0f, 1e-5f);
-    EXPECT_NEAR(sceneState().spherePosition.y, -0.55f, 1e-5f);
-}
-
-TEST_F(KeyboardControlsTest, FrameRateIsTheCountOfUpdatesInTheFirstWindowPastOneSecond) {
-    updateScene(1500);  // a slow start-up: the first sample is 1
-    EXPECT_EQ(sceneState().framesPerSecond, 1);
-    for (int frame = 0; frame < 100; ++frame) updateScene(10);  // exactly 1000 ms: not yet past
-    EXPECT_EQ(sceneState().framesPerSecond, 1);
-    updateScene(10);
-    EXPECT_EQ(sceneState().framesPerSecond, 101);
-    EXPECT_EQ(sceneState().frameCounter, 0);
-    EXPECT_FLOAT_EQ(sceneState().frameTimeAccumulator, 0.0f);
+TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutClampingAndFrameRateIsSampled) {
+    hold({vk::letter('Q')}, 100, 10);  // also the first frame-rate window: exactly 1000 ms is not yet past
+    EXPECT_NEAR(state.exposure, 3.0f, 1e-4f);
+    EXPECT_EQ(state.framesPerSecond, 0);
+    hold({vk::letter('E')}, 1, 3000);
+    EXPECT_NEAR(state.exposure, -3.0f, 1e-4f);  // nothing clamps it
+    EXPECT_EQ(state.framesPerSecond, 101) << "the count of updates in the first window past one second";
+    EXPECT_TRUE(state.frameCounter == 0 && state.frameTimeAccumulator == 0.0f) << "a new window starts";
+    hold({vk::letter('J'), vk::letter('I'), vk::letter('O')}, 1, 500);
+    EXPECT_NEAR(state.spherePosition.x, 2.5f, 1e-5f);
+    EXPECT_NEAR(state.spherePosition.z, -4.0f, 1e-5f);
+    EXPECT_NEAR(state.spherePosition.y, -0.55f, 1e-5f);
 }

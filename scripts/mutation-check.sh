@@ -35,6 +35,9 @@ mutants=(
   'frame/shadow_pass.cpp|s/eyeX = direction.x \* kLightDistance/eyeX = -direction.x * kLightDistance/|shadow eye mirrored in x'
   'Shader/pp.fsh|s/exp2(expo - 1.0)/exp2(1.0 - expo)/|exposure applied the wrong way round'
   'tools/lumivor_lights.cpp|0,/%.9g %.9g %.9g %.9g %.9g %.9g/s//%.6g %.6g %.6g %.6g %.6g %.6g/|printed lights rounded to six digits'
+  'character/model_reader.cpp|s/index >= mesh.vertexCount/index > mesh.vertexCount/|vertex index one past the end accepted'
+  'character/mesh_buffers.cpp|s/m.blue, m.secondAlpha/m.blue, m.alpha/|second alpha never chosen'
+  'app/screenshot_key.cpp|s/int suffix = 2/int suffix = 1/|screenshot suffixes start at 1'
 )
 
 # What the unit and gl tests run: the core library, the test programs, the tools

@@ -1,4 +1,4 @@
-// Mesh buffers and drawing on a real GL context: buffer sizes and contents, colours, client state, missing entry points, reloads.
+// Mesh buffers and drawing on a real GL context: sizes and contents, colours, client state, entry points, reloads.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -32,7 +32,8 @@ std::string quadsModel(const std::vector<std::array<float, 3>>& quads) {
     for (const auto& [material, x0, x1] : quads) {
         model.meshes.push_back({static_cast<int>(material), {}, {}, {"0 1 2", "0 2 3"}, "", ""});
         for (const auto& [x, y] : {std::pair{x0, 0.0f}, {x1, 0.0f}, {x1, 1.0f}, {x0, 1.0f}}) {
-            model.meshes.back().vertices.push_back(std::to_string(x) + " " + std::to_string(y) + " 0 2 3 a 0.25 7 b 0.75");
+            model.meshes.back().vertices.push_back(std::to_string(x) + " " + std::to_string(y) +
+                                                   " 0 2 3 a 0.25 7 b 0.75");
         }
     }
     model.header = "85 8 8";
@@ -108,7 +109,8 @@ TEST_F(CharacterGlTest, BuffersHoldTheFirstFrameDrawingPicksTheAlphaAndLeavesCli
     old.insert(old.end(), names.begin(), names.end());
     ASSERT_TRUE(load(quadsModel({{1, 0.0f, 1.0f}})));
     replacement = bufferNames(model.meshes[0]);
-    for (GLuint name : old) EXPECT_TRUE(!glIsBuffer(name) || std::count(replacement.begin(), replacement.end(), name) == 1) << name;
+    for (GLuint name : old)
+        EXPECT_TRUE(!glIsBuffer(name) || std::count(replacement.begin(), replacement.end(), name) == 1) << name;
 }
 
 TEST_F(CharacterGlTest, MissingEntryPointsAreReportedAndNeverCalled) {

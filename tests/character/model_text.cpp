@@ -7,7 +7,8 @@ std::string ModelText::text() const {
     out += std::to_string(meshes.size()) + "\n";
     for (const Mesh& mesh : meshes) {
         const std::size_t count = mesh.vertices.size();
-        out += std::to_string(mesh.material) + " " + (mesh.vertexCount.empty() ? std::to_string(count) : mesh.vertexCount);
+        out +=
+            std::to_string(mesh.material) + " " + (mesh.vertexCount.empty() ? std::to_string(count) : mesh.vertexCount);
         for (const std::string& vertex : mesh.vertices) out += "\n" + vertex;
         out += "\n7.5\n";
         for (std::size_t i = 0; i < count; ++i) out += (i < mesh.normals.size() ? mesh.normals[i] : "0 0 1") + "\n";

@@ -49,10 +49,12 @@ TEST_F(SkinnedModelTest, InfluencesFillFourSlotsAndAFifthIsWarnedAboutAndConsume
     loadGood(text);
     // One warning, for the vertex with five influences; the next vertex starts after the fifth's three tokens.
     ASSERT_EQ(recording.messages.size(), 1u);
-    EXPECT_EQ(recording.messages[0].title + ": " + recording.messages[0].text, "Warning: Max. Bones per Vertex exceeded");
+    EXPECT_EQ(recording.messages[0].title + ": " + recording.messages[0].text,
+              "Warning: Max. Bones per Vertex exceeded");
     const SkinnedMesh& mesh = model.meshes[0];
     EXPECT_EQ(mesh.boneIndices, (std::vector<int>{1, 2, 3, 4, 6, 5, 4, 3, 2, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(mesh.weights, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.15f, 0.4f, 0.3f, 0.2f, 0.1f, 1, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(mesh.weights,
+              (std::vector<float>{0.1f, 0.2f, 0.3f, 0.15f, 0.4f, 0.3f, 0.2f, 0.1f, 1, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(mesh.positions, (std::vector<float>{0, 0, 0, 1, 1, 2, 3, 1, 4, 5, 6, 1, 7, 8, 9, 1}));
     EXPECT_EQ(mesh.indices, (std::vector<int>{0, 1, 2, 1, 2, 3}));
 }
@@ -86,7 +88,8 @@ TEST_F(SkinnedModelTest, MissingFileLeavesAnEmptyModelAndALaterLoadBuildsAfresh)
     std::tie(model.currentClip, model.currentFrame, model.elapsedSinceStep) = std::make_tuple(2, 40, 30.0f);
     model.load("animation2.txt");
     EXPECT_EQ(std::make_tuple(recording.messages.size(), model.meshCount()), std::make_tuple(std::size_t{1}, 1));
-    EXPECT_EQ(std::make_tuple(model.currentClip, model.currentFrame, model.elapsedSinceStep), std::make_tuple(2, 0, 0.0f));
+    EXPECT_EQ(std::make_tuple(model.currentClip, model.currentFrame, model.elapsedSinceStep),
+              std::make_tuple(2, 0, 0.0f));
 }
 
 TEST_F(SkinnedModelTest, MalformedFilesAreRefusedWithOneMessageAndAnEmptyModel) {
@@ -99,17 +102,21 @@ TEST_F(SkinnedModelTest, MalformedFilesAreRefusedWithOneMessageAndAnEmptyModel) 
         {"99999999999", "out of range"},
         {std::string("\x89PNG\r\n\x1a\n\0\x7f", 10), "found \"\\x89PNG\""},
     };
-    const std::vector<std::pair<void (*)(ModelText&), std::string>> edits = {  // of the single-triangle model
+    // Edits of the single-triangle model.
+    const std::vector<std::pair<void (*)(ModelText&), std::string>> edits = {
         {[](ModelText& t) { t.meshes[0].vertexCount = "-2"; }, "the vertex count at token 10 (line 4) is negative"},
         {[](ModelText& t) { t.meshes[0].triangleCount = "2000000000"; }, "more than the rest of the file can hold"},
-        {[](ModelText& t) { t.meshes[0].material = 1; }, "material index at token 9 (line 4) is 1, but there are 1 materials"},
+        {[](ModelText& t) { t.meshes[0].material = 1; },
+         "material index at token 9 (line 4) is 1, but there are 1 materials"},
         {[](ModelText& t) { t.meshes[0].triangles = {"0 1 3"}; }, "vertex index"},
         {[](ModelText& t) { t.meshes[0].vertices[2] = "0 1 0 2 0 root 0.5 1 other 0.5"; }, "vertex 2 names bone 1"},
         {[](ModelText& t) { t.header = "84 1 1", t.bones = {boneEntry(0, "0 0 0", "1 0 0 0 0 0 0", "1 0 0 0", 84)}; },
          "needs 85 keyframes"},
         {[](ModelText& t) { t.bones = {boneEntry(0, "0 0 0", "0 0 0 0 1 2 3")}; }, "has no inverse"},
-        {[](ModelText& t) { t.header = "85 1 2", t.bones.push_back(boneEntry(0)); }, "more bones than the bone count of 1"},
-        {[](ModelText& t) { t.header = "85 2 1", t.bones.push_back(boneEntry(0)); }, "hold 1 bones, but the bone count is 2"},
+        {[](ModelText& t) { t.header = "85 1 2", t.bones.push_back(boneEntry(0)); },
+         "more bones than the bone count of 1"},
+        {[](ModelText& t) { t.header = "85 2 1", t.bones.push_back(boneEntry(0)); },
+         "hold 1 bones, but the bone count is 2"},
     };
     for (const auto& [edit, problem] : edits) {
         ModelText text = singleTriangleModel();
@@ -203,7 +210,8 @@ TEST_F(SkinnedModelTest, SkinningIsTheWeightedSumOfTheQuaternionProductsExactly)
         sumN = sumN + w * rotate(key.rotation, key.inverseRotation,
                                  rotate(bone.rotation, bone.inverseRotation, Vector3(0.2f, 0.9f, -0.4f)));
     }
-    EXPECT_EQ(skinned(), (std::vector<float>{0.5f * sumP.x, 0.5f * sumP.y, 0.5f * sumP.z, 1.0f, sumN.x, sumN.y, sumN.z}));
+    EXPECT_EQ(skinned(),
+              (std::vector<float>{0.5f * sumP.x, 0.5f * sumP.y, 0.5f * sumP.z, 1.0f, sumN.x, sumN.y, sumN.z}));
 }
 
 }  // namespace

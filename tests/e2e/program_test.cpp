@@ -25,7 +25,8 @@ std::vector<unsigned char> loadPicture(const std::string& path, unsigned width =
         FreeImage_GetBPP(bitmap) == 24) {
         for (unsigned y = 0; y < height; ++y) {
             const BYTE* p = FreeImage_GetScanLine(bitmap, y);
-            for (unsigned x = 0; x < width; ++x, p += 3) rgb.insert(rgb.end(), {p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]});
+            for (unsigned x = 0; x < width; ++x, p += 3)
+                rgb.insert(rgb.end(), {p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]});
         }
     }
     FreeImage_Unload(bitmap);
@@ -165,7 +166,8 @@ TEST_F(ProgramTest, F12SavesATimeStampedScreenshotOfAMapChosenOnTheCommandLine) 
     ASSERT_TRUE(FreeImage_Save(FIF_EXR, sky, run.file("blue.exr").c_str(), 0));
     FreeImage_Unload(sky);
     sendKeys(start(run, {"--environment", "1=blue.exr"}), "key", "F12");
-    EXPECT_TRUE(waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
+    EXPECT_TRUE(
+        waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
     const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));

@@ -38,6 +38,9 @@ mutants=(
   'environment/dib_converter.cpp|s/if (x + count > width) {/if (x + count > width + 1) {/|run-length run one pixel past the row end accepted'
   'environment/hdr_header.cpp|s/if (end - position > kMaxHdrHeaderLine) {/if (end - position > kMaxHdrHeaderLine + 1) {/|a 256-byte map header line accepted'
   'environment/light_extractor.cpp|s/return 2.0f \* kPi \* kPi/return kPi * kPi/|horizon pixel solid angle halved'
+  'character/model_reader.cpp|s/index >= mesh.vertexCount/index > mesh.vertexCount/|vertex index one past the end accepted'
+  'character/mesh_buffers.cpp|s/m.blue, m.secondAlpha/m.blue, m.alpha/|second alpha never chosen'
+  'app/screenshot_key.cpp|s/int suffix = 2/int suffix = 1/|screenshot suffixes start at 1'
 )
 
 # What the unit and gl tests run: the core library, the test programs, the tools

@@ -9,8 +9,7 @@
 
 namespace {
 
-CommandLineResult parse(std::initializer_list<const char*> arguments, CommandLineOptions& options,
-                        std::string& message) {
+CommandLineResult parse(std::vector<const char*> arguments, CommandLineOptions& options, std::string& message) {
     std::vector<const char*> argv{"lumivor"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, message);
@@ -46,11 +45,7 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     for (const auto& arguments : bad) {
         CommandLineOptions options;
         std::string message;
-        std::vector<const char*> argv{"lumivor"};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        EXPECT_EQ(parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, message),
-                  CommandLineResult::Error)
-            << arguments[0];
+        EXPECT_EQ(parse(arguments, options, message), CommandLineResult::Error) << arguments[0];
         EXPECT_FALSE(message.empty());
     }
 }

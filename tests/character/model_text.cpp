@@ -3,51 +3,35 @@
 
 std::string ModelText::text() const {
     std::string out = std::to_string(materials.size()) + "\n";
-    for (const std::string& material : materials) {
-        out += material + "\n";
-    }
+    for (const std::string& material : materials) out += material + "\n";
     out += std::to_string(meshes.size()) + "\n";
     for (const Mesh& mesh : meshes) {
-        const std::string count = mesh.vertexCount.empty() ? std::to_string(mesh.vertices.size()) : mesh.vertexCount;
-        out += std::to_string(mesh.material) + " " + count + "\n";
-        for (const std::string& vertex : mesh.vertices) {
-            out += vertex + "\n";
-        }
-        out += "7.5\n";
-        for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-            out += (i < mesh.normals.size() ? mesh.normals[i] : std::string("0 0 1")) + "\n";
-        }
+        const std::size_t count = mesh.vertices.size();
+        out +=
+            std::to_string(mesh.material) + " " + (mesh.vertexCount.empty() ? std::to_string(count) : mesh.vertexCount);
+        for (const std::string& vertex : mesh.vertices) out += "\n" + vertex;
+        out += "\n7.5\n";
+        for (std::size_t i = 0; i < count; ++i) out += (i < mesh.normals.size() ? mesh.normals[i] : "0 0 1") + "\n";
         out += "-3\n";
-        for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-            out += "0.25 -17\n";
-        }
+        for (std::size_t i = 0; i < count; ++i) out += "0.25 -17\n";
         out += (mesh.triangleCount.empty() ? std::to_string(mesh.triangles.size()) : mesh.triangleCount) + "\n";
-        for (const std::string& triangle : mesh.triangles) {
-            out += triangle + " 1 2 3 4.5 -6 1e3\n";
-        }
+        for (const std::string& triangle : mesh.triangles) out += triangle + " 1 2 3 4.5 -6 1e3\n";
     }
     out += header + "\n";
-    for (const std::string& bone : bones) {
-        out += bone;
-    }
+    for (const std::string& bone : bones) out += bone;
     return out;
 }
 
 std::string boneEntry(int children, const std::string& pivot, const std::string& keyframe, const std::string& rotation,
                       int frames) {
     std::string out = "bone " + std::to_string(children) + "\n" + rotation + "\n" + pivot + "\n";
-    for (int frame = 0; frame < frames; ++frame) {
-        out += keyframe + "\n";
-    }
+    for (int frame = 0; frame < frames; ++frame) out += keyframe + "\n";
     return out;
 }
 
 ModelText singleTriangleModel() {
     ModelText model;
-    ModelText::Mesh mesh;
-    mesh.vertices = {"0 0 0 1 0 root 1", "1 0 0 1 0 root 1", "0 1 0 1 0 root 1"};
-    mesh.triangles = {"0 1 2"};
-    model.meshes.push_back(mesh);
+    model.meshes.push_back({0, {"0 0 0 1 0 root 1", "1 0 0 1 0 root 1", "0 1 0 1 0 root 1"}, {}, {"0 1 2"}, "", ""});
     model.header = "85 1 1";
     model.bones = {boneEntry(0)};
     return model;

@@ -13,10 +13,9 @@ struct ModelText {
         std::string vertexCount;             // replaces the counted value when set
         std::string triangleCount;
     };
-
     std::vector<std::string> materials = {"matte 1 0.5 0.25 0.5 0"};
     std::vector<Mesh> meshes;
-    std::string header;        // "frames bones roots"
+    std::string header;              // "frames bones roots"
     std::vector<std::string> bones;  // complete bone entries in file order
 
     std::string text() const;

@@ -11,24 +11,15 @@ bool testDisplayAvailable() {
 }
 
 void GlTest::SetUp() {
-    if (!testDisplayAvailable()) {
-        GTEST_SKIP() << "no DISPLAY: gl tests need an X server (scripts/test.sh starts Xvfb)";
-    }
-    ASSERT_TRUE(startVideo()) << "SDL video could not start";
-    videoStarted_ = true;
+    if (!testDisplayAvailable()) GTEST_SKIP() << "no DISPLAY: gl tests need an X server (scripts/test.sh starts Xvfb)";
+    ASSERT_TRUE(videoStarted_ = startVideo()) << "SDL video could not start";
     window_ = createNativeWindow("lumivor gl test", windowWidth(), windowHeight(), WindowFrame::ClientSized);
     ASSERT_NE(window_, nullptr) << "no GL window could be created";
 }
 
 void GlTest::TearDown() {
-    if (window_ != nullptr) {
-        destroyNativeWindow(window_);
-        window_ = nullptr;
-    }
-    if (videoStarted_) {
-        stopVideo();
-        videoStarted_ = false;
-    }
+    if (window_ != nullptr) destroyNativeWindow(window_);
+    if (videoStarted_) stopVideo();
+    window_ = nullptr;
+    videoStarted_ = false;
 }
-
-void GlTest::swapBuffers() { swapNativeWindow(window_); }

@@ -15,8 +15,6 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
-
-    void swapBuffers();
     NativeWindow* window() const { return window_; }
 
 private:

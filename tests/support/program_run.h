@@ -3,13 +3,13 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class ProgramRun {
 public:
-    // Makes a scratch run directory: config.cfg copied from the build's run
-    // directory, its data files linked to it.
+    // A scratch run directory: config.cfg copied from the build's run directory, its data files linked.
     ProgramRun();
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
@@ -20,31 +20,25 @@ public:
     void writeFile(const std::string& name, const std::string& content) const;
     void removeFile(const std::string& name) const;
     std::string readFile(const std::string& name) const;
-    // Replaces the link to the build's file or folder by a copy of its own,
-    // which the test may change.
+    // Replaces the link to the build's file or folder by a copy the test may change.
     void ownCopy(const std::string& name) const;
 
-    // When the tests run as root, makes start() run the program as the
-    // unprivileged account "nobody", so that file permissions apply to it:
-    // the run directory becomes a private copy owned by that account, with
-    // its own program, X authority and home. False, with the reason, when
-    // the account is missing. As any other user it changes nothing.
+    // As root, makes start() run the program as "nobody" in a private copy of the run directory, so that
+    // file permissions apply; false, with the reason, when that account is missing. Otherwise a no-op.
     bool runUnprivileged(std::string& reason);
 
     // Starts lumivor with the arguments; extraEnvironment entries are NAME=value.
     bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment = {});
-    // Waits for the exit; false on timeout. exitStatus is the exit code, or
-    // 128 + signal number when a signal ended the program.
-    bool waitForExit(int timeoutMilliseconds, int& exitStatus);
-    bool running();
+    // The exit code, or 128 + signal; -1 when the program did not end in time.
+    int waitForExit(int timeoutMilliseconds);
+    bool running() { return waitForExit(0) < 0; }
     void sendSignal(int signal) const;
     pid_t pid() const { return pid_; }
 
-    std::string standardError() const;
-    std::string standardOutput() const;
+    std::string standardError() const { return readFile("stderr.txt"); }
+    std::string standardOutput() const { return readFile("stdout.txt"); }
     // Waits until standard error holds the text at least count times.
     bool waitForStandardError(const std::string& text, int count, int timeoutMilliseconds) const;
-
     // The program's visible window found through xdotool, or an empty string.
     std::string findWindow(int timeoutMilliseconds) const;
 
@@ -53,22 +47,18 @@ private:
 
     std::string directory_;
     bool unprivileged_ = false;
-    uid_t unprivilegedUser_ = 0;
-    gid_t unprivilegedGroup_ = 0;
+    uid_t user_ = 0;
+    gid_t group_ = 0;
     pid_t pid_ = -1;
-    bool exited_ = false;
-    int exitStatus_ = 0;
+    int exitStatus_ = -1;
 };
 
-// Activates the window through the window manager and types the xdotool key
-// names (for instance "Escape" or "alt+F4") through the X server, the way a
-// user's keyboard reaches it: SDL ignores keys sent to a window directly.
-void pressKeys(const std::string& window, const std::string& keys);
-// The same with xdotool keydown or keyup, for keys held over several frames.
-void holdKeys(const std::string& window, const std::string& keys, bool down);
-
+// Polls the condition every 50 ms until it holds or the time is up; whether it held.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds);
+// Activates the window through the window manager and sends xdotool key names through the X server, as a
+// user's keyboard would (SDL ignores keys sent to a window directly); "keydown"/"keyup" hold and release.
+void sendKeys(const std::string& window, const std::string& action, const std::string& keys);
 // Runs a command through the shell; its standard output, trimmed.
 std::string runCommand(const std::string& command);
-// Counts the occurrences of needle in haystack.
 int countOccurrences(const std::string& haystack, const std::string& needle);
 void sleepMilliseconds(int milliseconds);

@@ -20,24 +20,30 @@ public:
     std::uint32_t tickCount = 0;
     int cursorX = 0;
     int cursorY = 0;
-    int cursorMoves = 0;  // calls of setCursorPosition
+    int cursorMoves = 0;      // calls of setCursorPosition
     bool cursorOwned = true;  // what ownsCursor answers: the window's focus
     std::set<int> keysDown;
-    std::set<std::string> missingEntryPoints;  // names the GL lookup pretends not to know
+    std::set<std::string> missingEntryPoints;    // names the GL lookup pretends not to know
     std::optional<std::string> extensionString;  // replaces the context's extension string
     bool yesNoAnswer = true;
     std::vector<Message> messages;
 
     std::uint32_t ticks() override { return tickCount; }
-    void cursorPosition(int& x, int& y) override {
-        x = cursorX;
-        y = cursorY;
-    }
-    void setCursorPosition(int x, int y) override;
+    void cursorPosition(int& x, int& y) override { x = cursorX, y = cursorY; }
+    void setCursorPosition(int x, int y) override { cursorX = x, cursorY = y, ++cursorMoves; }
     bool ownsCursor() override { return cursorOwned; }
     bool isKeyDown(int virtualKey) override { return keysDown.count(virtualKey) != 0; }
-    void* glProcAddress(const char* name) override;
-    const char* glExtensions() override;
-    void showMessage(const char* title, const std::string& text, MessageIcon icon) override;
-    bool askYesNo(const char* title, const std::string& text) override;
+    void* glProcAddress(const char* name) override {
+        return missingEntryPoints.count(name) != 0 ? nullptr : sdlPlatformServices().glProcAddress(name);
+    }
+    const char* glExtensions() override {
+        return extensionString ? extensionString->c_str() : sdlPlatformServices().glExtensions();
+    }
+    void showMessage(const char* title, const std::string& text, MessageIcon icon) override {
+        messages.push_back({title, text, icon});
+    }
+    bool askYesNo(const char* title, const std::string& text) override {
+        messages.push_back({title, text, MessageIcon::Question});
+        return yesNoAnswer;
+    }
 };

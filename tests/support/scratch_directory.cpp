@@ -9,40 +9,31 @@
 #include <sstream>
 #include <stdexcept>
 
-ScratchDirectory::ScratchDirectory() {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) != nullptr) {
-        previousDirectory_ = buffer;
-    }
-    std::string pattern = (std::filesystem::temp_directory_path() / "lumivor-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a scratch directory");
+namespace fs = std::filesystem;
+
+ScratchDirectory::ScratchDirectory() : previousDirectory_(fs::current_path()) {
+    std::string pattern = (fs::temp_directory_path() / "lumivor-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) {
+        throw std::runtime_error("cannot create and enter a scratch directory");
     }
     path_ = pattern;
-    if (chdir(path_.c_str()) != 0) {
-        throw std::runtime_error("cannot enter the scratch directory");
-    }
 }
 
 ScratchDirectory::~ScratchDirectory() {
-    if (!previousDirectory_.empty() && chdir(previousDirectory_.c_str()) != 0) {
-        // Nothing sensible to do in a destructor; the next test makes its own directory.
-    }
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    fs::current_path(previousDirectory_, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 void ScratchDirectory::writeFile(const std::string& name, const std::string& content) const {
-    std::ofstream out(file(name), std::ios::binary);
-    out << content;
+    std::ofstream(file(name), std::ios::binary) << content;
 }
 
 std::string ScratchDirectory::readFile(const std::string& name) const { return readWholeFile(file(name)); }
 
-bool ScratchDirectory::exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+bool ScratchDirectory::exists(const std::string& name) const { return fs::exists(file(name)); }
 
 void linkRunData(const std::string& directory) {
-    namespace fs = std::filesystem;
     for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
         const fs::path name = entry.path().filename();
         if (name != "config.cfg" && name != "Log.txt" && name != "lumivor" && name.extension() != ".png") {
@@ -52,8 +43,7 @@ void linkRunData(const std::string& directory) {
 }
 
 std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }

@@ -1,0 +1,141 @@
+// The application's logic: config.cfg, the window procedure's key table, screenshot names, and updateScene's keys
+// (quit, lighting mode, help latch, continuous controls and the frame-rate sample).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <ctime>
+#include <set>
+#include <sstream>
+
+#include "app/app_config.h"
+#include "app/app_window.h"
+#include "app/keyboard_controls.h"
+#include "app/scene_state.h"
+#include "app/screenshot_key.h"
+#include "app/window_procedure.h"
+#include "environment/environment_lights.h"
+#include "frame/scene_resources.h"
+#include "platform/virtual_keys.h"
+#include "support/scratch_directory.h"
+
+TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
+    const std::pair<const char*, std::array<int, 3>> cases[] = {
+        {"1024 768 2", {1024, 768, 2}}, {"\n640\r\n\t480\n\n1\n", {640, 480, 1}}, {"1280", {1280, 600, 1}},
+        {"320 wide 2", {320, 600, 1}},  // the failed extraction stops the rest
+        {"abc 480 2", {800, 600, 1}},   {"640 480 2 9999 garbage", {640, 480, 2}},  {"0 -5 3", {800, 600, 1}},
+        {"640 480 -2", {640, 480, 1}},
+    };
+    AppConfig& config = appConfig();
+    for (const auto& [text, expected] : cases) {
+        config.reset();
+        std::istringstream input(text);
+        config.load(input);
+        EXPECT_EQ((std::array<int, 3>{config.getWidth(), config.getHeight(), config.getSupersampling()}), expected)
+            << text;
+    }
+    ScratchDirectory directory;  // config.cfg in the working directory; without it nothing changes
+    config.reset();
+    config.load();
+    EXPECT_EQ(config.getWidth(), 800);
+    directory.writeFile("config.cfg", "1024\n768\n2\n");
+    config.load();
+    EXPECT_EQ(config.getSupersampling(), 2);
+    config.reset();
+}
+
+TEST(ScreenshotName, IsTheLocalTimeStampWithASuffixWhileTheNameExists) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const std::time_t moment = 1796608984;  // 2026-12-07 02:03:04 UTC
+    std::set<std::string> taken;
+    auto exists = [&](const std::string& name) { return taken.count(name) != 0; };
+    EXPECT_EQ(screenshotFileName(moment, exists), "lumivor-20261207-020304.png");
+    taken = {"lumivor-20261207-020304.png", "lumivor-20261207-020304-2.png"};
+    EXPECT_EQ(screenshotFileName(moment, exists), "lumivor-20261207-020304-3.png");
+}
+
+TEST(WindowProcedureTest, KeysDownAndUpFillTheKeyTableButSystemKeysAndCodesOutsideItNever) {
+    KeyState keys;
+    AppWindow window;
+    window.keys = &keys;
+    for (const auto& [type, key] : {std::pair{MessageType::KeyDown, vk::letter('Q')}, {MessageType::KeyDown, vk::kF1},
+                                    {MessageType::KeyUp, vk::letter('Q')}, {MessageType::SystemKey, vk::letter('A')},
+                                    {MessageType::KeyDown, 256}, {MessageType::KeyDown, -1}}) {
+        WindowMessage message;
+        message.type = type;
+        message.key = key;
+        windowProc(window, message);
+    }
+    for (int code = 0; code < kKeyStateSize; ++code) EXPECT_EQ(keys[code], code == vk::kF1 ? 1 : 0) << "code " << code;
+}
+
+namespace {
+
+class KeyboardControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sceneState() = SceneState();
+        window.keys = &keys;
+        sceneResources().window = &window;
+        sceneResources().keys = &keys;
+        programRunning = 1;
+    }
+    void TearDown() override {
+        sceneResources().window = nullptr;
+        sceneResources().keys = nullptr;
+    }
+    // Holds exactly the given keys over the given updates of the given milliseconds.
+    void hold(std::initializer_list<int> held, int updates = 1, int milliseconds = 16) {
+        keys = KeyState();
+        for (int key : held) keys[key] = 1;
+        for (int i = 0; i < updates; ++i) updateScene(milliseconds);
+    }
+
+    KeyState keys;
+    AppWindow window;
+    const SceneState& state = sceneState();
+};
+
+}  // namespace
+
+TEST_F(KeyboardControlsTest, EscapeStopsTheProgramAfterTheRestOfTheUpdateAndF2WinsOverF1) {
+    hold({vk::kEscape, vk::letter('Q'), vk::kF1, vk::function(2)}, 1, 100);
+    EXPECT_EQ(programRunning, 0);
+    EXPECT_FLOAT_EQ(state.exposure, 1.2f);
+    EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram);
+    hold({vk::kF1});
+    EXPECT_EQ(state.lightingProgram, kImageBasedLightingProgram);
+}
+
+TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTwoSetTheSkyRadius) {
+    float radius[3] = {};
+    for (int environment : {1, 0, 2}) {
+        hold({vk::digit(environment + 1)});
+        EXPECT_EQ(environmentLights().currentEnvironment, environment);
+        radius[environment] = state.ndist;
+    }
+    EXPECT_NE(radius[0], radius[1]);
+    EXPECT_EQ(radius[2], radius[0]) << "3 keeps the radius of the environment before";
+}
+
+TEST_F(KeyboardControlsTest, HoldingHTogglesHelpOnceAndAFreshPressTogglesItBack) {
+    hold({vk::letter('H')}, 50);
+    EXPECT_FALSE(state.showHelp);
+    hold({});
+    hold({vk::letter('H')});
+    EXPECT_TRUE(state.showHelp);
+}
+
+TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutClampingAndFrameRateIsSampled) {
+    hold({vk::letter('Q')}, 100, 10);  // also the first frame-rate window: exactly 1000 ms is not yet past
+    EXPECT_NEAR(state.exposure, 3.0f, 1e-4f);
+    EXPECT_EQ(state.framesPerSecond, 0);
+    hold({vk::letter('E')}, 1, 3000);
+    EXPECT_NEAR(state.exposure, -3.0f, 1e-4f);  // nothing clamps it
+    EXPECT_EQ(state.framesPerSecond, 101) << "the count of updates in the first window past one second";
+    EXPECT_TRUE(state.frameCounter == 0 && state.frameTimeAccumulator == 0.0f) << "a new window starts";
+    hold({vk::letter('J'), vk::letter('I'), vk::letter('O')}, 1, 500);
+    EXPECT_NEAR(state.spherePosition.x, 2.5f, 1e-5f);
+    EXPECT_NEAR(state.spherePosition.z, -4.0f, 1e-5f);
+    EXPECT_NEAR(state.spherePosition.y, -0.55f, 1e-5f);
+}

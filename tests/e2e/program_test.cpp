@@ -1,0 +1,191 @@
+// The real program under Xvfb: window size, close, toggle, minimise, exit statuses, and one run per key family
+// proving that keys reach it through the window manager.
+#include <gtest/gtest.h>
+
+#include <FreeImage.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "support/gl_test_context.h"
+#include "support/program_run.h"
+
+namespace {
+
+// Start-up converts three maps and a frame renders 64 shadow maps in software: generous limits.
+constexpr int kLimitMilliseconds = 120000;
+
+// RGB bytes of a PNG of the given size, bottom row first; empty when unreadable or of another size.
+std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240) {
+    std::vector<unsigned char> rgb;
+    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
+        FreeImage_GetBPP(bitmap) == 24) {
+        for (unsigned y = 0; y < height; ++y) {
+            const BYTE* p = FreeImage_GetScanLine(bitmap, y);
+            for (unsigned x = 0; x < width; ++x, p += 3)
+                rgb.insert(rgb.end(), {p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]});
+        }
+    }
+    FreeImage_Unload(bitmap);
+    return rgb;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testDisplayAvailable()) GTEST_SKIP() << "no DISPLAY: e2e tests run under Xvfb (scripts/test.sh)";
+    }
+    // Starts the program windowed with the configuration; its window once the first frame is shown.
+    std::string start(ProgramRun& run, std::vector<std::string> arguments, const char* configuration = "320 240 1\n") {
+        run.writeFile("config.cfg", configuration);
+        arguments.insert(arguments.end(), {"--windowed", "--no-dialogs", "--verbose"});
+        EXPECT_TRUE(run.start(arguments));
+        const std::string window = run.findWindow(kLimitMilliseconds);
+        EXPECT_TRUE(run.waitForStandardError("first frame shown", 1, kLimitMilliseconds)) << run.standardError();
+        return window;
+    }
+    // Holds the keys until the log holds logText logCount times, then holds Escape as well: the update step
+    // that sees Escape still sees the keys, and its frame is the one saved. Returns that frame.
+    std::vector<unsigned char> runHolding(ProgramRun& run, const std::string& keys, const std::string& logText = "",
+                                          int logCount = 0) {
+        const std::string window = start(run, {"--screenshot", "last.png"});
+        sendKeys(window, "keydown", keys);
+        EXPECT_TRUE(waitUntil([&] { return countOccurrences(run.readFile("Log.txt"), logText) >= logCount; },
+                              kLimitMilliseconds));
+        sendKeys(window, "keydown", keys + " Escape");
+        const int status = run.waitForExit(kLimitMilliseconds);
+        sendKeys(window, "keyup", keys + " Escape");
+        EXPECT_EQ(status, 0) << "Escape ends the run\n" << run.standardError();
+        return loadPicture(run.file("last.png"));
+    }
+
+    ProgramRun run;
+};
+
+// Processor time the program used, in clock ticks.
+long processorTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    long ticks = 0;
+    for (int index = 1; index <= 15 && stat >> field; ++index) ticks += index >= 14 ? std::atol(field.c_str()) : 0;
+    return ticks;
+}
+
+}  // namespace
+
+TEST_F(ProgramTest, ClientAreaHasTheConfiguredSizeAndClosingTheWindowEndsTheRunWithStatusZero) {
+    const std::string window = start(run, {}, "640 480 1\n");
+    const std::string info = "xwininfo -id " + window + " | awk '/Width:|Height:/ {printf \"%s \", $2}'";
+    EXPECT_EQ(runCommand(info), "640 480");
+    sendKeys(window, "key", "alt+F4");  // the window manager turns it into a close request
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << "closing did not end the run";
+}
+
+TEST_F(ProgramTest, ToggleSignalRecreatesWindowAndSceneInTheOtherModeAndTheRunGoesOn) {
+    start(run, {});
+    for (int scene = 2; scene <= 3; ++scene) {
+        run.sendSignal(SIGUSR1);
+        ASSERT_TRUE(run.waitForStandardError("initialiseScene", scene, kLimitMilliseconds)) << run.standardError();
+    }
+    EXPECT_EQ(countOccurrences(run.standardError(), "window created (full screen, 320x240)"), 1);
+    EXPECT_TRUE(run.running());
+    run.sendSignal(SIGTERM);  // SDL turns it into a quit request
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0);
+    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene"), 3);
+    EXPECT_EQ(countOccurrences(run.standardError(), "window destroyed"), 3);
+}
+
+TEST_F(ProgramTest, MinimisingStopsTheFramesAndAfterRestoringTheFrameLimitEndsTheRunAndSavesTheLastFrame) {
+    const std::string window = start(run, {"--frames", "40", "--screenshot", "last.png"});
+    // A minimised window waits for messages: the program uses no processor time over two readings a second
+    // apart once the frame in flight is done, however busy the machine is.
+    runCommand("xdotool windowminimize --sync " + window);
+    long previous = processorTicks(run.pid());
+    int quiet = 0;
+    for (int waited = 0; waited < kLimitMilliseconds && quiet < 2; waited += 1000) {
+        sleepMilliseconds(1000);
+        const long now = processorTicks(run.pid());
+        quiet = now - previous <= 1 ? quiet + 1 : 0;
+        previous = now;
+    }
+    EXPECT_EQ(quiet, 2) << "frames went on while minimised";
+    EXPECT_TRUE(run.running()) << "the frame limit was reached before the window was minimised";
+    runCommand("xdotool windowactivate --sync " + window + " 2>/dev/null");
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << "frames did not resume";
+    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene after 40 frames"), 1) << run.standardError();
+    EXPECT_FALSE(loadPicture(run.file("last.png")).empty()) << "a 320 x 240 picture of the last frame";
+}
+
+TEST_F(ProgramTest, ExitStatusesOfRunsWithoutADisplayWithoutAWindowAndWithAnUnknownOption) {
+    // SDL falls back to its offscreen driver: the run still draws and saves its frames.
+    run.writeFile("config.cfg", "160 120 1\n");
+    ASSERT_TRUE(run.start({"--windowed", "--frames", "5", "--screenshot", "headless.png"}, {"DISPLAY="}));
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
+    EXPECT_FALSE(loadPicture(run.file("headless.png"), 160, 120).empty()) << run.standardError();
+    ProgramRun tooLarge, unknown;
+    tooLarge.writeFile("config.cfg", "70000 70000 1\n");
+    ASSERT_TRUE(tooLarge.start({"--windowed", "--no-dialogs"}) && unknown.start({"--frobnicate"}));
+    EXPECT_EQ(tooLarge.waitForExit(kLimitMilliseconds), 1);
+    EXPECT_EQ(countOccurrences(tooLarge.standardError(), "Error: Error Creating OpenGL Window"), 1);
+    EXPECT_EQ(unknown.waitForExit(kLimitMilliseconds), 2);
+    EXPECT_EQ(countOccurrences(unknown.standardError(), "unknown option '--frobnicate'"), 1);
+}
+
+TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
+    ProgramRun hiddenRun;
+    const std::vector<unsigned char> shown = runHolding(run, "F2");
+    // 5 switches supersampling: the scene's 75 targets are made again while the keys are held.
+    const std::vector<unsigned char> hidden = runHolding(hiddenRun, "5 F2 h", "Framebuffer Complete", 2 * 75);
+    ASSERT_FALSE(shown.empty() || hidden.empty());
+    int worst = 0;  // F2: the grey occlusion image
+    for (std::size_t i = 0; i < shown.size(); i += 3) {
+        worst = std::max({worst, std::abs(shown[i] - shown[i + 1]), std::abs(shown[i + 1] - shown[i + 2])});
+    }
+    EXPECT_LE(worst, 2);
+    // h: the help lines fill the upper left quarter, where only the overlay text is pure white; hidden, one
+    // short line is left.
+    const auto helpPixels = [](const std::vector<unsigned char>& rgb) {
+        int count = 0;
+        for (std::size_t i = rgb.size() / 2; i < rgb.size(); i += 3) {
+            count += i / 3 % 320 < 160 && (rgb[i] & rgb[i + 1] & rgb[i + 2]) == 255;
+        }
+        return count;
+    };
+    EXPECT_LT(helpPixels(hidden) * 3, helpPixels(shown));
+}
+
+TEST_F(ProgramTest, F12SavesATimeStampedScreenshotOfAMapChosenOnTheCommandLine) {
+    FreeImage_Initialise(FALSE);  // a blue sky replaces the orange courtyard of environment 1
+    FIBITMAP* sky = FreeImage_AllocateT(FIT_RGBF, 64, 32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(sky, y))[x] = {0.1f, 0.3f, 2.0f};
+    }
+    ASSERT_TRUE(FreeImage_Save(FIF_EXR, sky, run.file("blue.exr").c_str(), 0));
+    FreeImage_Unload(sky);
+    sendKeys(start(run, {"--environment", "1=blue.exr"}), "key", "F12");
+    EXPECT_TRUE(
+        waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
+    run.sendSignal(SIGTERM);
+    ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
+    const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));
+    const std::string name = path.substr(path.rfind('/') + 1);
+    EXPECT_EQ(path, run.directory() + "/" + name);
+    EXPECT_EQ(name.size(), std::string("lumivor-YYYYMMDD-HHMMSS.png").size()) << name;
+    EXPECT_EQ(name.rfind("lumivor-20", 0), 0u) << name;
+    const std::vector<unsigned char> shot = loadPicture(path);
+    ASSERT_FALSE(shot.empty()) << "a 320 x 240 PNG at " << path;
+    // Upper half (rows are bottom first): the blue sky; lower half: the lit ground and figures.
+    double blue = 0.0, red = 0.0, lower = 0.0;
+    for (std::size_t i = 0; i < shot.size(); i += 3) {
+        const bool sky = i >= shot.size() / 2;
+        lower += sky ? 0 : shot[i] + shot[i + 1] + shot[i + 2];
+        blue += sky ? shot[i + 2] : 0;
+        red += sky ? shot[i] : 0;
+    }
+    const double half = 320 * 240 / 2.0;
+    EXPECT_GT(blue / half, red / half + 40.0);
+    EXPECT_GT(lower / (3.0 * half), 20.0) << "the lit ground and figures, not a blank frame";
+}

@@ -24,7 +24,7 @@ constexpr int kColourTargets = 11;  // indices 0 to 10
 constexpr int kShadowTargets = 64;  // one per light
 constexpr int kScenePrograms = 10;
 constexpr int kOverlayGlyphLists = 96;  // characters 32 to 127
-constexpr int kSphereLists = 1;
+constexpr int kSphereLists = 2;  // the view's sphere and the shadow pass's coarser one
 constexpr int kEnvironmentTextures = 3;
 constexpr int kNoiseTextures = 1;
 

@@ -37,12 +37,19 @@ void main()
     vec3 u = normalize(cross(helper, d));
     vec3 v = cross(d, u);
 
+    // The taps are a fraction of a degree off the ray, so each is placed in the
+    // map by the mapping's first-order change along u and v: one conversion per
+    // pixel instead of one per tap. Rows stop at the poles; columns wrap.
+    vec2 centre = latitudeLongitude(d);
+    float ringSquared = max(d.x * d.x + d.z * d.z, 1.0e-6);
+    vec2 perU = vec2((d.x * u.z - d.z * u.x) / (2.0 * PI * ringSquared), u.y / (PI * sqrt(ringSquared)));
+    vec2 perV = vec2((d.x * v.z - d.z * v.x) / (2.0 * PI * ringSquared), v.y / (PI * sqrt(ringSquared)));
     vec3 sum = vec3(0.0);
     for (int i = 0; i < kTapCount; ++i) {
         float angle = float(i) * kGoldenAngle;
         float radius = 0.5 * ndist * sqrt((float(i) + 0.5) / float(kTapCount));
-        vec3 tap = normalize(d + radius * (cos(angle) * u + sin(angle) * v));
-        sum += texture2D(diffuseMap, latitudeLongitude(tap)).rgb;
+        vec2 tap = centre + radius * (cos(angle) * perU + sin(angle) * perV);
+        sum += texture2D(diffuseMap, vec2(tap.x, clamp(tap.y, 0.0, 1.0))).rgb;
     }
     vec3 radiance = sum / float(kTapCount);
     // Kept within the half-float range of the target, however bright the map.

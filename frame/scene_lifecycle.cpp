@@ -28,14 +28,22 @@ constexpr int kOverlayCharacterHeight = -16;  // negative: character height in p
 constexpr double kSphereRadius = 0.5;
 constexpr int kSphereSlices = 42;
 constexpr int kSphereStacks = 42;
+// The shadow pass's sphere: a 512-texel map over the shadow box gives a sphere
+// about 23 texels across, where 24 slices differ from 42 by a fifth of a texel at most.
+constexpr int kShadowSphereSlices = 24;
+constexpr int kShadowSphereStacks = 24;
 
-void createSphereList(SceneResources& resources) {
+void createSphereLists(SceneResources& resources) {
     resources.sphereQuadric = gluNewQuadric();
     gluQuadricNormals(resources.sphereQuadric, GLU_SMOOTH);
     gluQuadricTexture(resources.sphereQuadric, GL_TRUE);
     resources.sphereList = glGenLists(1);
     glNewList(resources.sphereList, GL_COMPILE);
     gluSphere(resources.sphereQuadric, kSphereRadius, kSphereSlices, kSphereStacks);
+    glEndList();
+    resources.shadowSphereList = glGenLists(1);
+    glNewList(resources.shadowSphereList, GL_COMPILE);
+    gluSphere(resources.sphereQuadric, kSphereRadius, kShadowSphereSlices, kShadowSphereStacks);
     glEndList();
 }
 
@@ -74,7 +82,7 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
     // An unreadable noise map ends the program here, after its message.
     loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
 
-    createSphereList(resources);
+    createSphereLists(resources);
     loadScenePrograms();
 
     resources.shadowTargetBase = kShadowTargetBase;
@@ -105,12 +113,14 @@ void shutdownScene() {
         delete resources.renderTargets;
         resources.renderTargets = nullptr;
     }
-    // The noise texture, the sphere and the character's buffers would go with
+    // The noise texture, the spheres and the character's buffers would go with
     // the context; releasing them here keeps every re-creation leak-free.
     glDeleteTextures(1, resources.noiseTexture);
     resources.noiseTexture[0] = 0;
     glDeleteLists(resources.sphereList, 1);
     resources.sphereList = 0;
+    glDeleteLists(resources.shadowSphereList, 1);
+    resources.shadowSphereList = 0;
     if (resources.sphereQuadric != nullptr) {
         gluDeleteQuadric(resources.sphereQuadric);
         resources.sphereQuadric = nullptr;

@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+#include <initializer_list>
+
 #include "app/scene_state.h"
 #include "character/skinned_model.h"
 #include "frame/scene_resources.h"
@@ -40,13 +42,17 @@ void drawSphereAt(const Vector3& centre) {
 }
 
 void drawShadowCasters() {
+    const GLuint list = sceneResources().shadowSphereList;
     skinnedModel().draw(false, false);
     glPushMatrix();
     glScalef(kHiddenSphereScale, kHiddenSphereScale, kHiddenSphereScale);
-    glCallList(sceneResources().sphereList);
+    glCallList(list);
     glPopMatrix();
-    drawSphereAt(sceneState().spherePosition);
-    drawSphereAt(kLeftSpherePosition);
-    drawSphereAt(kBackSpherePosition);
+    for (const Vector3& centre : {sceneState().spherePosition, kLeftSpherePosition, kBackSpherePosition}) {
+        glPushMatrix();
+        glTranslatef(centre.x, centre.y, centre.z);
+        glCallList(list);
+        glPopMatrix();
+    }
     drawGroundQuad();
 }

@@ -14,5 +14,5 @@ void drawGroundQuad();
 void drawSphereAt(const Vector3& centre);
 
 // Everything that casts a shadow: character, the small hidden sphere at the
-// origin, the three spheres and the ground.
+// origin, the three spheres (the coarser shadow list) and the ground.
 void drawShadowCasters();

@@ -36,6 +36,7 @@ struct SceneResources {
     GLuint noiseTexture[1] = {};
     GLUquadric* sphereQuadric = nullptr;
     GLuint sphereList = 0;  // one sphere of radius 0.5 at the origin
+    GLuint shadowSphereList = 0;  // the same sphere, coarser, for the shadow maps
     RenderTargets* renderTargets = nullptr;
     int shadowTargetBase = kShadowTargetBase;
     // Per light, the shadow pass's model-view and projection, column-major as GL gives them.

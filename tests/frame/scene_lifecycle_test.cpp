@@ -55,7 +55,7 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
     // The counts themselves, so that "no growth" cannot pass on a lookup that sees nothing.
     const int targets = kShadowTargetBase + environmentLights().lightCount;  // one shadow map per light
     const std::vector<int> made = {kEnvironmentCount + 1 + targets,
-                                   kOverlayGlyphCount + 1,
+                                   kOverlayGlyphCount + 2,  // the glyphs, the sphere and the shadow pass's coarser sphere
                                    first[2] - before[2],
                                    kProgramCount,
                                    2 * kProgramCount,

@@ -15,4 +15,4 @@ cd "$build_dir"
 # normal build; here the frame-limit run and the re-creation run take every pass through the
 # sanitizers, and any report ends the program with a failure status that those tests check.
 bash "$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -j 2 -L 'unit|gl' -E '^gl_frame$'
-bash "$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -R '^WindowLoopTest\.(FrameLimit|ToggleSignal)'
+bash "$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -R '^ProgramTest\.(Minimising|ToggleSignal)'

@@ -50,8 +50,8 @@ rebuild() {
   cmake --build "$build_dir" --target lumivor_core >/dev/null
   local targets=(lumivor-lights/fast lumivor-convert/fast run_directory/fast)
   local test_programs
-  test_programs="$(cd "$build_dir/tests" && find . -mindepth 2 -maxdepth 2 -type f -perm -u+x \
-    \( -name 'unit_*' -o -name 'gl_*' \) -printf '%f\n' | sort)"
+  # The test programs the build defines now (stale files of removed ones in the build folder do not count).
+  test_programs="$(cmake --build "$build_dir" --target help | sed -n 's/^\.\.\. \(\(unit\|gl\)_[A-Za-z0-9_]*\).*/\1/p' | sort -u)"
   for program in $test_programs; do targets+=("$program/fast"); done
   for target in "${targets[@]}"; do cmake --build "$build_dir" --target "$target" >/dev/null; done
 }

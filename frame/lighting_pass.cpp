@@ -46,7 +46,7 @@ void transform(const float* m, const float in[4], float out[4]) {
 
 // The values the lighting program needs per light that do not depend on the
 // pixel; see the program's inputs "lIrradiance" and "lShadowShift".
-void setPerLightValues(GLSLManager& programs, int program, int slot, int light) {
+void setPerLightValues(GLSLManager& programs, int program, int slot, int light, float solidAngle, float energy) {
     const EnvironmentLights& lights = environmentLights();
     const SceneResources& resources = sceneResources();
     const Vector3& colour = lights.currentColours[light];
@@ -55,9 +55,8 @@ void setPerLightValues(GLSLManager& programs, int program, int slot, int light) 
     // A light shines with its colour (its region's mean radiance) times the
     // solid angle of its region: the irradiance it gives a surface facing it.
     // Alpha is its energy, its weight in the ground's shadow share.
-    const float solidAngle = lights.currentSolidAngles[light];
     programs.setUniform4f(program, kIrradianceNames[slot], colour.x * solidAngle, colour.y * solidAngle,
-                          colour.z * solidAngle, lightEnergy(colour, solidAngle));
+                          colour.z * solidAngle, energy);
 
     // The offset toward the light through the texture matrix: a direction, so
     // only the light's view and projection and the matrix's scale by one half act.
@@ -156,7 +155,7 @@ void renderLightingPass() {
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);
             solidAngle[k] = lights.currentSolidAngles[group + k];
             energy[k] = lightEnergy(colour, solidAngle[k]);
-            setPerLightValues(programs, program, k, group + k);
+            setPerLightValues(programs, program, k, group + k, solidAngle[k], energy[k]);
         }
         // The four lights' solid angles and energies, for programs that weigh
         // the lights by them (the occlusion program).

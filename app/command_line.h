@@ -1,4 +1,5 @@
-// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, help and version.
+// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, help and
+// version.
 #pragma once
 
 #include <string>
@@ -12,7 +13,8 @@ struct CommandLineOptions {
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     int frameTime = 0;        // milliseconds every frame advances the clock by; 0 reads the real clock
     std::string screenshotPath;
-    std::string environmentFiles[3];  // --environment N=FILE: the file environment N - 1 reads; empty keeps the built-in one
+    std::string
+        environmentFiles[3];  // --environment N=FILE: the file environment N - 1 reads; empty keeps the built-in one
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -1,4 +1,5 @@
-// Environment benchmark: medians of loading, rescaling, uploading and extracting one 2048 x 2048 map, and of the three-map start-up.
+// Environment benchmark: medians of loading, rescaling, uploading and extracting one 2048 x 2048 map, and of the
+// three-map start-up.
 #include <GL/gl.h>
 
 #include <FreeImage.h>
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "environment_benchmark: no video driver: GL phases skipped\n");
         return 0;
     }
-    NativeWindow* window = createNativeWindow("lumivor environment benchmark", kWindowSize, kWindowSize, WindowFrame::Hidden);
+    NativeWindow* window =
+        createNativeWindow("lumivor environment benchmark", kWindowSize, kWindowSize, WindowFrame::Hidden);
     if (window == nullptr) {
         std::fprintf(stderr, "environment_benchmark: no GL context: GL phases skipped\n");
         stopVideo();

@@ -18,8 +18,8 @@ Camera& camera() {
     return *theCamera;
 }
 
-void Camera::place(float positionX, float positionY, float positionZ, float viewX, float viewY, float viewZ,
-                   float upX, float upY, float upZ) {
+void Camera::place(float positionX, float positionY, float positionZ, float viewX, float viewY, float viewZ, float upX,
+                   float upY, float upZ) {
     position = Vector3(positionX, positionY, positionZ);
     view = Vector3(viewX, viewY, viewZ);
     up = Vector3(upX, upY, upZ);

@@ -1,4 +1,5 @@
-// Mesh buffers: the buffer-object and client-texture entry points of the character, looked up once per rendering context.
+// Mesh buffers: the buffer-object and client-texture entry points of the character, looked up once per rendering
+// context.
 #pragma once
 
 // Looks up glGenBuffers, glBindBuffer, glBufferData, glBufferSubData and

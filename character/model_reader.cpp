@@ -15,13 +15,13 @@ namespace {
 
 // The least number of tokens each record of the file takes, used to refuse
 // counts the rest of the file cannot possibly hold before allocating for them.
-constexpr std::size_t kTokensPerMaterial = 6;       // name and five reals
-constexpr std::size_t kTokensPerMesh = 5;           // material, vertex count, two reals, triangle count
-constexpr std::size_t kTokensPerVertex = 9;         // position, influence count, normal, texture coordinates
-constexpr std::size_t kTokensPerInfluence = 3;      // bone number, name, weight
-constexpr std::size_t kTokensPerTriangle = 9;       // three indices and six reals
-constexpr std::size_t kTokensPerKeyframe = 7;       // rotation and translation
-constexpr std::size_t kTokensPerBoneHeader = 9;     // name, child count, rotation, pivot
+constexpr std::size_t kTokensPerMaterial = 6;    // name and five reals
+constexpr std::size_t kTokensPerMesh = 5;        // material, vertex count, two reals, triangle count
+constexpr std::size_t kTokensPerVertex = 9;      // position, influence count, normal, texture coordinates
+constexpr std::size_t kTokensPerInfluence = 3;   // bone number, name, weight
+constexpr std::size_t kTokensPerTriangle = 9;    // three indices and six reals
+constexpr std::size_t kTokensPerKeyframe = 7;    // rotation and translation
+constexpr std::size_t kTokensPerBoneHeader = 9;  // name, child count, rotation, pivot
 constexpr std::size_t kFloatsPerPosition = 4;
 constexpr std::size_t kFloatsPerNormal = 3;
 constexpr std::size_t kIndicesPerTriangle = 3;

@@ -87,8 +87,8 @@ std::string_view ModelTokens::next(const char* what) {
         ++position_;
     }
     if (position_ >= size_) {
-        fail(std::string("the file ends where ") + what + " was expected (after token " +
-             std::to_string(tokenNumber_) + ", line " + std::to_string(line_) + ")");
+        fail(std::string("the file ends where ") + what + " was expected (after token " + std::to_string(tokenNumber_) +
+             ", line " + std::to_string(line_) + ")");
     }
     const std::size_t start = position_;
     while (position_ < size_ && !isSpace(text_[position_])) {
@@ -137,8 +137,8 @@ float ModelTokens::readReal(const char* what) {
         value = static_cast<float>(wide);
     }
     if (!representable || !std::isfinite(value)) {
-        fail(std::string(what) + " at " + lastTokenPlace() + " is not a finite single-precision number: " +
-             quoted(token));
+        fail(std::string(what) + " at " + lastTokenPlace() +
+             " is not a finite single-precision number: " + quoted(token));
     }
     return value;
 }

@@ -40,10 +40,10 @@ constexpr int kInfluencesPerVertex = 4;
 // and the five buffer objects that drawing reads.
 struct SkinnedMesh {
     int vertexCount = 0;
-    std::vector<float> positions;   // 4 floats per vertex, w = 1
-    std::vector<float> weights;     // 4 per vertex
-    std::vector<int> boneIndices;   // 4 per vertex
-    std::vector<float> normals;     // 3 per vertex
+    std::vector<float> positions;         // 4 floats per vertex, w = 1
+    std::vector<float> weights;           // 4 per vertex
+    std::vector<int> boneIndices;         // 4 per vertex
+    std::vector<float> normals;           // 3 per vertex
     std::vector<float> skinnedPositions;  // 4 per vertex, written by each animation step
     std::vector<float> skinnedNormals;    // 3 per vertex
     int triangleCount = 0;

@@ -19,8 +19,7 @@ inline Vec rotate(const Quaternion& q, const Quaternion& inverseOfQ, Vec d) {
     const float tz = q.w * d.z + (q.x * d.y - q.y * d.x);
     const float tw = -(q.x * d.x + q.y * d.y + q.z * d.z);
     const Quaternion& r = inverseOfQ;
-    return {tw * r.x + r.w * tx + (ty * r.z - tz * r.y),
-            tw * r.y + r.w * ty + (tz * r.x - tx * r.z),
+    return {tw * r.x + r.w * tx + (ty * r.z - tz * r.y), tw * r.y + r.w * ty + (tz * r.x - tx * r.z),
             tw * r.z + r.w * tz + (tx * r.y - ty * r.x)};
 }
 
@@ -79,8 +78,8 @@ void SkinnedModel::skinCurrentFrame() {
     for (std::size_t b = 0; b < bones.size(); ++b) {
         const Bone& bone = bones[b];
         const BoneKeyframe& key = bone.keyframes[currentFrame];
-        poses_[b] = {bone.rotation, bone.inverseRotation, bone.pivot, key.rotation, key.inverseRotation,
-                     key.translation};
+        poses_[b] = {bone.rotation, bone.inverseRotation, bone.pivot,
+                     key.rotation,  key.inverseRotation,  key.translation};
     }
     for (SkinnedMesh& mesh : meshes) {
         skinMesh(mesh, poses_.data(), boneCount());

@@ -78,7 +78,12 @@ bool isSupportedLayout(const DibDescription& description) {
     switch (description.compression) {
         case kDibUncompressed:
             switch (description.bitCount) {
-                case 1: case 4: case 8: case 16: case 24: case 32:
+                case 1:
+                case 4:
+                case 8:
+                case 16:
+                case 24:
+                case 32:
                     return true;
                 default:
                     return false;

@@ -100,8 +100,7 @@ DibDecodeResult decodeDIB(const unsigned char* bytes, std::size_t length, std::u
 
     DibDecodeResult result;
     result.image = std::make_unique<RGBImage>();
-    result.error = convertDibPixels(description, bytes + pixelStart, length - pixelStart, *result.image,
-                                    maxImageBytes);
+    result.error = convertDibPixels(description, bytes + pixelStart, length - pixelStart, *result.image, maxImageBytes);
     if (result.error != DibError::None) {
         result.image.reset();
     }

@@ -84,9 +84,8 @@ FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, siz
     } else {
         const HdrHeaderCheck check = checkHdrHeader(bytes, size, maxPixels);
         if (check.status != HdrHeaderStatus::Acceptable) {
-            return refuse(cause, check.status == HdrHeaderStatus::NotRadiance
-                                     ? "not a Radiance HDR or OpenEXR file"
-                                     : check.cause);
+            return refuse(cause, check.status == HdrHeaderStatus::NotRadiance ? "not a Radiance HDR or OpenEXR file"
+                                                                              : check.cause);
         }
     }
     // FreeImage only reads through the memory handle; the cast drops a const it never needed.

@@ -1,4 +1,5 @@
-// Environment maps: Radiance HDR or OpenEXR files read through FreeImage, brought to a fixed size and uploaded as float textures.
+// Environment maps: Radiance HDR or OpenEXR files read through FreeImage, brought to a fixed size and uploaded as float
+// textures.
 #pragma once
 
 #include <GL/gl.h>
@@ -24,8 +25,7 @@ FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int heig
 // The same for a file held in memory (bytes .. bytes + size); maxPixels
 // bounds the size its header may announce.
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
-                                                 std::uint64_t maxPixels = kMaxHdrPixels,
-                                                 std::string* cause = nullptr);
+                                                 std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
 
 // Copies an RGB float image into a packed buffer of width x height x 3
 // floats, bottom row first as FreeImage holds it.
@@ -35,8 +35,7 @@ void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut);
 // filtering, from the file; the texture is left bound to GL_TEXTURE_2D so
 // that it can be read back. A file that cannot be read still gets its texture
 // name, with size 0 x 0, and the result is false, with the cause when asked.
-bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height,
-                        std::string* cause = nullptr);
+bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height, std::string* cause = nullptr);
 
 // Uploads an RGB float image as a new width x height texture, as
 // loadEnvironmentMap does; null image gives a 0 x 0 texture.

@@ -26,8 +26,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         const std::string& file = environmentFile(environment);
         std::string cause;
-        if (loadEnvironmentMap(file.c_str(), textures[environment], kEnvironmentMapSize, kEnvironmentMapSize,
-                               &cause)) {
+        if (loadEnvironmentMap(file.c_str(), textures[environment], kEnvironmentMapSize, kEnvironmentMapSize, &cause)) {
             // The texture keeps 32-bit floats, so this returns the rescaled image unchanged.
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
         } else {

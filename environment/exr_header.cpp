@@ -62,8 +62,7 @@ std::string checkExrHeader(const unsigned char* bytes, std::size_t size, std::ui
             return truncated;
         }
         if (name == "dataWindow" && type == "box2i" && length == static_cast<std::int32_t>(kBox2iBytes)) {
-            const std::int64_t width =
-                std::int64_t{readInt32(bytes + position + 8)} - readInt32(bytes + position) + 1;
+            const std::int64_t width = std::int64_t{readInt32(bytes + position + 8)} - readInt32(bytes + position) + 1;
             const std::int64_t height =
                 std::int64_t{readInt32(bytes + position + 12)} - readInt32(bytes + position + 4) + 1;
             if (width < 1 || height < 1) {

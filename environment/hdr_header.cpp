@@ -31,8 +31,7 @@ LineResult nextLine(std::string_view text, std::size_t& position, std::string_vi
 // An axis of the size line: sign, letter, blank, decimal digits without sign
 // or leading zero. Saturates instead of overflowing.
 bool readAxis(std::string_view& text, char& sign, char& axis, std::uint64_t& side) {
-    if (text.size() < 4 || (text[0] != '-' && text[0] != '+') || (text[1] != 'X' && text[1] != 'Y') ||
-        text[2] != ' ') {
+    if (text.size() < 4 || (text[0] != '-' && text[0] != '+') || (text[1] != 'X' && text[1] != 'Y') || text[2] != ' ') {
         return false;
     }
     sign = text[0];
@@ -101,8 +100,8 @@ HdrHeaderCheck checkSizeLine(std::string_view line, std::uint64_t maxPixels) {
     HdrHeaderCheck check;
     check.height = side1;
     check.width = side2;
-    const bool sideTooLarge = side1 > static_cast<std::uint64_t>(kMaxHdrSide) ||
-                              side2 > static_cast<std::uint64_t>(kMaxHdrSide);
+    const bool sideTooLarge =
+        side1 > static_cast<std::uint64_t>(kMaxHdrSide) || side2 > static_cast<std::uint64_t>(kMaxHdrSide);
     if (sideTooLarge || side1 * side2 > maxPixels) {
         check.status = HdrHeaderStatus::TooLarge;
         const std::string size = side1 > 999999999999ull || side2 > 999999999999ull
@@ -122,7 +121,8 @@ HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std:
     if (bytes == nullptr || size == 0) {
         return refuse(HdrHeaderStatus::NotRadiance, "not a Radiance HDR file (it is empty)");
     }
-    const std::string_view text(reinterpret_cast<const char*>(bytes), size < kMaxHdrHeaderBytes ? size : kMaxHdrHeaderBytes);
+    const std::string_view text(reinterpret_cast<const char*>(bytes),
+                                size < kMaxHdrHeaderBytes ? size : kMaxHdrHeaderBytes);
     if (text.substr(0, kMagic.size()) != kMagic) {
         return refuse(HdrHeaderStatus::NotRadiance, "not a Radiance HDR file (it does not start with \"#?\")");
     }
@@ -131,8 +131,8 @@ HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std:
     do {
         const LineResult result = nextLine(text, position, line);
         if (result == LineResult::Truncated && size > kMaxHdrHeaderBytes) {
-            return refuse(HdrHeaderStatus::MalformedSize, "its header goes on for more than " +
-                                                              std::to_string(kMaxHdrHeaderBytes) + " bytes");
+            return refuse(HdrHeaderStatus::MalformedSize,
+                          "its header goes on for more than " + std::to_string(kMaxHdrHeaderBytes) + " bytes");
         }
         if (result != LineResult::Complete) {
             return lineProblem(result);

@@ -27,9 +27,9 @@ enum class HdrHeaderStatus {
 
 struct HdrHeaderCheck {
     HdrHeaderStatus status = HdrHeaderStatus::NotRadiance;
-    std::uint64_t width = 0;   // as announced, when the size line could be read
+    std::uint64_t width = 0;  // as announced, when the size line could be read
     std::uint64_t height = 0;
-    std::string cause;         // for the user: what is wrong, empty when acceptable
+    std::string cause;  // for the user: what is wrong, empty when acceptable
 };
 
 // Checks that bytes .. bytes + size begin with a Radiance header ("#?" line,

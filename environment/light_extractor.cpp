@@ -1,4 +1,5 @@
-// LightExtractor: the median cut, computed in single precision in a fixed order so every map gives the same lights bit for bit.
+// LightExtractor: the median cut, computed in single precision in a fixed order so every map gives the same lights bit
+// for bit.
 #include "environment/light_extractor.h"
 
 #include <algorithm>
@@ -256,8 +257,8 @@ void LightExtractor::split(int limit) {
 
 void LightExtractor::cutRegion(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table,
                                std::vector<float>& leftRowEnds, std::vector<float>& rightRowEnds) {
-    const float centreWeight = std::cos(
-        kPi * (static_cast<float>(region.y0 + region.y1) / static_cast<float>(2 * height) - 0.5f));
+    const float centreWeight =
+        std::cos(kPi * (static_cast<float>(region.y0 + region.y1) / static_cast<float>(2 * height) - 0.5f));
     const float half = region.energy * 0.5f;
     const int columns = region.x1 - region.x0;
     const int rows = region.y1 - region.y0;
@@ -292,7 +293,8 @@ void LightExtractor::cutRegion(LightRegion& region, const std::vector<float>& ro
     region.right->energy = table.energy(*region.right, rightRowEnds);
 }
 
-void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& rowEnds, const ContributionTable& table) {
+void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& rowEnds,
+                                const ContributionTable& table) {
     const int columns = region.x1 - region.x0;
     const float pixelCount = static_cast<float>(columns * (region.y1 - region.y0));
     // The colour terms w(r) * (P / N) of a row are computed first so that they

@@ -1,4 +1,5 @@
-// Full-target quads for the unit orthographic projection, with pixel texture coordinates for rectangle textures, and the binding of a target as such a texture.
+// Full-target quads for the unit orthographic projection, with pixel texture coordinates for rectangle textures, and
+// the binding of a target as such a texture.
 #pragma once
 
 // Covers the unit square at depth z; texture coordinates span 0..width and

@@ -1,4 +1,5 @@
-// Geometry passes: the G-buffer (world positions, normals with gloss, colours with mirror weight) and the sky with black silhouettes.
+// Geometry passes: the G-buffer (world positions, normals with gloss, colours with mirror weight) and the sky with
+// black silhouettes.
 #include "frame/geometry_passes.h"
 
 #include <GL/gl.h>

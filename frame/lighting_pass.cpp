@@ -1,4 +1,5 @@
-// Deferred lighting pass: adds four shadowed lights per full-target quad; each shadow map's texture matrix maps world positions into it.
+// Deferred lighting pass: adds four shadowed lights per full-target quad; each shadow map's texture matrix maps world
+// positions into it.
 #include "frame/lighting_pass.h"
 
 #include <GL/gl.h>
@@ -27,8 +28,7 @@ constexpr int kLightsPerQuad = 4;
 const char* const kShadowMapNames[kLightsPerQuad] = {"shaMap0", "shaMap1", "shaMap2", "shaMap3"};
 const char* const kDirectionNames[kLightsPerQuad] = {"lDir0", "lDir1", "lDir2", "lDir3"};
 const char* const kColourNames[kLightsPerQuad] = {"lColor0", "lColor1", "lColor2", "lColor3"};
-const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradiance1", "lIrradiance2",
-                                                      "lIrradiance3"};
+const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradiance1", "lIrradiance2", "lIrradiance3"};
 const char* const kShadowShiftNames[kLightsPerQuad] = {"lShadowShift0", "lShadowShift1", "lShadowShift2",
                                                        "lShadowShift3"};
 
@@ -129,9 +129,8 @@ void renderLightingPass() {
     // drops the background before the program runs instead of running the
     // whole program to a discard there. The occlusion program paints the
     // background too and draws every pixel.
-    const bool backgroundMasked =
-        program == kImageBasedLightingProgram &&
-        resources.renderTargets->copyDepth(kPositionTarget, kLitImageTarget, width, height);
+    const bool backgroundMasked = program == kImageBasedLightingProgram &&
+                                  resources.renderTargets->copyDepth(kPositionTarget, kLitImageTarget, width, height);
     if (backgroundMasked) {
         glDepthFunc(GL_GREATER);
         glDepthMask(GL_FALSE);

@@ -22,9 +22,7 @@ struct TimerQueries {
     PFNGLBEGINQUERYPROC beginQuery = nullptr;
     PFNGLENDQUERYPROC endQuery = nullptr;
     PFNGLGETQUERYOBJECTUI64VPROC getResult = nullptr;
-    bool available() const {
-        return genQueries && beginQuery && endQuery && getResult;
-    }
+    bool available() const { return genQueries && beginQuery && endQuery && getResult; }
 };
 
 bool enabled = false;

@@ -16,4 +16,3 @@ void recordStartupTime(double milliseconds);
 
 // Prints start-up time, median frame time and the per-pass medians.
 void printPassTimings();
-

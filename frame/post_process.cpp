@@ -1,4 +1,5 @@
-// Post-processing passes: supersampling resolve, the quarter-size bloom chain, and the composite with exposure and grain.
+// Post-processing passes: supersampling resolve, the quarter-size bloom chain, and the composite with exposure and
+// grain.
 #include "frame/post_process.h"
 
 #include <GL/gl.h>

@@ -22,7 +22,7 @@ constexpr int kQuarterBloomTarget = 6;
 constexpr int kHorizontalBlurTarget = 7;
 constexpr int kBloomTarget = 8;
 constexpr int kResolveTarget = 9;
-constexpr int kSpareTarget = 10;  // created with the others, never drawn into
+constexpr int kSpareTarget = 10;       // created with the others, never drawn into
 constexpr int kShadowTargetBase = 11;  // shadow map of light i at 11 + i
 constexpr int kShadowMapSize = 512;
 
@@ -35,7 +35,7 @@ struct SceneResources {
     GLuint environmentTextures[kEnvironmentCount] = {};
     GLuint noiseTexture[1] = {};
     GLUquadric* sphereQuadric = nullptr;
-    GLuint sphereList = 0;  // one sphere of radius 0.5 at the origin
+    GLuint sphereList = 0;        // one sphere of radius 0.5 at the origin
     GLuint shadowSphereList = 0;  // the same sphere, coarser, for the shadow maps
     RenderTargets* renderTargets = nullptr;
     int shadowTargetBase = kShadowTargetBase;

@@ -37,8 +37,8 @@ bool entryPointsReady = false;
 
 namespace {
 
-const char* const kRequiredExtensions[] = {"GL_ARB_vertex_shader", "GL_ARB_fragment_shader",
-                                           "GL_ARB_shader_objects", "GL_ARB_shading_language_100"};
+const char* const kRequiredExtensions[] = {"GL_ARB_vertex_shader", "GL_ARB_fragment_shader", "GL_ARB_shader_objects",
+                                           "GL_ARB_shading_language_100"};
 
 const char* const kVertexCompilePrefix = "VS Compiling Error! ID: ";
 const char* const kFragmentCompilePrefix = "PS Compiling Error! ID: ";

@@ -48,8 +48,8 @@ struct FormatDescription {
     GLenum uploadType;
     GLint filter;
     GLint wrap;
-    bool usesHeight;        // size x height instead of size x size
-    GLenum attachTarget;    // texture target named when attaching level 0
+    bool usesHeight;      // size x height instead of size x size
+    GLenum attachTarget;  // texture target named when attaching level 0
 };
 
 // Indexed by TargetFormat code.
@@ -64,10 +64,8 @@ const FormatDescription kFormats[TargetFormat::kCount] = {
      GL_TEXTURE_2D},
     {GL_TEXTURE_CUBE_MAP, GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, GL_LINEAR, GL_CLAMP_TO_EDGE, false,
      GL_TEXTURE_CUBE_MAP_POSITIVE_X},
-    {GL_TEXTURE_RECTANGLE_ARB, GL_RGBA16F_ARB, GL_RGBA, GL_FLOAT, GL_LINEAR, GL_CLAMP, true,
-     GL_TEXTURE_RECTANGLE_ARB},
-    {GL_TEXTURE_RECTANGLE_ARB, GL_RGBA32F_ARB, GL_RGBA, GL_FLOAT, GL_LINEAR, GL_CLAMP, true,
-     GL_TEXTURE_RECTANGLE_ARB},
+    {GL_TEXTURE_RECTANGLE_ARB, GL_RGBA16F_ARB, GL_RGBA, GL_FLOAT, GL_LINEAR, GL_CLAMP, true, GL_TEXTURE_RECTANGLE_ARB},
+    {GL_TEXTURE_RECTANGLE_ARB, GL_RGBA32F_ARB, GL_RGBA, GL_FLOAT, GL_LINEAR, GL_CLAMP, true, GL_TEXTURE_RECTANGLE_ARB},
 };
 
 // Looks every entry point up in its fixed order; true when all the required ones were found.
@@ -85,13 +83,12 @@ bool lookUpFramebufferEntryPoints() {
     required &= lookUpEntryPoint(glDeleteFramebuffersEXT, "glDeleteFramebuffersEXT");
     required &= lookUpEntryPoint(glGenFramebuffersEXT, "glGenFramebuffersEXT");
     required &= lookUpEntryPoint(glFramebufferTexture2DEXT, "glFramebufferTexture2DEXT");
-    lookUpEntryPoint(glFramebufferTexture3DEXT, "glFramebufferTexture3DEXT");  // optional and unused
+    lookUpEntryPoint(glFramebufferTexture3DEXT, "glFramebufferTexture3DEXT");        // optional and unused
     lookUpEntryPoint(glFramebufferRenderbufferEXT, "glFramebufferRenderbufferEXT");  // optional: checked
-    required &= lookUpEntryPoint(glGetFramebufferAttachmentParameterivEXT,
-                                 "glGetFramebufferAttachmentParameterivEXT");
+    required &= lookUpEntryPoint(glGetFramebufferAttachmentParameterivEXT, "glGetFramebufferAttachmentParameterivEXT");
     required &= lookUpEntryPoint(glGenerateMipmapEXT, "glGenerateMipmapEXT");
     required &= lookUpEntryPoint(glCheckFramebufferStatusEXT, "glCheckFramebufferStatusEXT");
-    lookUpEntryPoint(fbo::glTexImage3D, "glTexImage3D");  // optional and unused
+    lookUpEntryPoint(fbo::glTexImage3D, "glTexImage3D");             // optional and unused
     lookUpEntryPoint(glBlitFramebufferEXT, "glBlitFramebufferEXT");  // optional: copyDepth checks it
     return required;
 }
@@ -220,7 +217,7 @@ bool RenderTargets::reportGlError() {
     }
     const GLubyte* text = gluErrorString(error);
     logger().write(text != nullptr ? std::string(reinterpret_cast<const char*>(text))
-                                             : "GL error " + Logger::intToString(static_cast<int>(error)));
+                                   : "GL error " + Logger::intToString(static_cast<int>(error)));
     return true;
 }
 

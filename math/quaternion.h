@@ -10,8 +10,7 @@ struct Quaternion {
     float w = 1.0f;
 
     Quaternion() = default;
-    Quaternion(float xValue, float yValue, float zValue, float wValue)
-        : x(xValue), y(yValue), z(zValue), w(wValue) {}
+    Quaternion(float xValue, float yValue, float zValue, float wValue) : x(xValue), y(yValue), z(zValue), w(wValue) {}
 
     // The pure quaternion (d, 0) that a rotation is applied to.
     static Quaternion fromVector(const Vector3& d) { return {d.x, d.y, d.z, 0.0f}; }

@@ -17,7 +17,8 @@ bool FileMapping::open(const char* path) {
     const int descriptor = path != nullptr ? ::open(path, O_RDONLY | O_CLOEXEC) : -1;
     if (descriptor < 0) {
         const int error = path != nullptr ? errno : ENOENT;
-        failure_ = error == ENOENT ? "missing (no such file)" : std::string("unreadable (") + std::strerror(error) + ")";
+        failure_ =
+            error == ENOENT ? "missing (no such file)" : std::string("unreadable (") + std::strerror(error) + ")";
         return false;
     }
     struct stat status {};

@@ -32,7 +32,9 @@ void requestPixelFormat() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-bool belongsTo(const NativeWindow* window, Uint32 windowId) { return window != nullptr && window->windowId == windowId; }
+bool belongsTo(const NativeWindow* window, Uint32 windowId) {
+    return window != nullptr && window->windowId == windowId;
+}
 
 WindowMessage translateKey(const SDL_KeyboardEvent& key) {
     WindowMessage message;

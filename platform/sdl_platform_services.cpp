@@ -1,6 +1,6 @@
 // The platform services on SDL2: tick count, global cursor, keyboard state, GL lookup, message boxes.
-#include <SDL.h>
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include "platform/message_box.h"
 #include "platform/platform_services.h"

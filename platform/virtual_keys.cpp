@@ -118,6 +118,4 @@ std::int32_t sdlKeycodeFromVirtualKey(int virtualKey) {
     return SDLK_UNKNOWN;
 }
 
-bool isSystemKey(int virtualKey, bool altHeld) {
-    return altHeld || virtualKey == vk::kMenu || virtualKey == vk::kF10;
-}
+bool isSystemKey(int virtualKey, bool altHeld) { return altHeld || virtualKey == vk::kMenu || virtualKey == vk::kF10; }

@@ -67,8 +67,9 @@ int convert(const char* input, const char* output) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: lumivor-convert IN.exr|IN.hdr OUT.hdr\n"
-                    "Converts an OpenEXR or Radiance HDR latitude-longitude map to Radiance HDR (RGB floats).\n");
+        std::printf(
+            "usage: lumivor-convert IN.exr|IN.hdr OUT.hdr\n"
+            "Converts an OpenEXR or Radiance HDR latitude-longitude map to Radiance HDR (RGB floats).\n");
         return 0;
     }
     if (argc != 3) {

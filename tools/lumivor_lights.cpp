@@ -56,10 +56,11 @@ void printText(const Vector3* directions, const Vector3* colours, const float* s
 void printJson(const Vector3* directions, const Vector3* colours, const float* solidAngles) {
     std::printf("{\"lights\": [\n");
     for (int i = 0; i < kLightCount; ++i) {
-        std::printf("  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g], "
-                    "\"solidAngle\": %.9g}%s\n",
-                    i, directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
-                    solidAngles[i], i + 1 < kLightCount ? "," : "");
+        std::printf(
+            "  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g], "
+            "\"solidAngle\": %.9g}%s\n",
+            i, directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
+            solidAngles[i], i + 1 < kLightCount ? "," : "");
     }
     std::printf("]}\n");
 }
@@ -92,8 +93,8 @@ int run(const Options& options) {
     if (options.image != nullptr) {
         const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(options.file, 0) == FIF_EXR ? FIF_EXR : FIF_HDR;
         FIBITMAP* loaded = FreeImage_Load(format, options.file, 0);
-        FIBITMAP* map = loaded != nullptr && FreeImage_GetImageType(loaded) != FIT_RGBF ? FreeImage_ConvertToRGBF(loaded)
-                                                                                          : loaded;
+        FIBITMAP* map =
+            loaded != nullptr && FreeImage_GetImageType(loaded) != FIT_RGBF ? FreeImage_ConvertToRGBF(loaded) : loaded;
         if (map != loaded && loaded != nullptr) {
             FreeImage_Unload(loaded);
         }

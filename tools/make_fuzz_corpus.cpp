@@ -212,8 +212,7 @@ std::vector<std::pair<std::string, std::string>> modelSeeds() {
         "1\n2 1 0 0 0 0 0 0 0\n"
         "85 2 1\n"
         "hips 1\n1 0 0 0\n0 0 0\n" +
-        keyframes("0.7071 0 0.7071 0 0.5 0 0") + "spine 0\n0.9659 0.2588 0 0\n0 1 0\n" +
-        keyframes("1 0 0 0 0 1 0");
+        keyframes("0.7071 0 0.7071 0 0.5 0 0") + "spine 0\n0.9659 0.2588 0 0\n0 1 0\n" + keyframes("1 0 0 0 0 1 0");
     return {{"triangle.txt", triangle}, {"two_bone_chain.txt", chain}};
 }
 

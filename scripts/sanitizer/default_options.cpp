@@ -9,13 +9,9 @@ const char* __asan_default_options() {
     return "detect_leaks=1:halt_on_error=1:check_initialization_order=1:strict_init_order=1";
 }
 
-const char* __lsan_default_options() {
-    return "suppressions=" LUMIVOR_LEAK_SUPPRESSIONS ":print_suppressions=0";
-}
+const char* __lsan_default_options() { return "suppressions=" LUMIVOR_LEAK_SUPPRESSIONS ":print_suppressions=0"; }
 
-const char* __ubsan_default_options() {
-    return "print_stacktrace=1:halt_on_error=1";
-}
+const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
 // SDL unloads libGL and Mesa unloads its driver when the window system goes.
 // The leak check runs at exit, after that, and would then show the driver's
@@ -23,5 +19,4 @@ const char* __ubsan_default_options() {
 // Keeping every library mapped until exit lets lsan.supp name the driver
 // instead; nothing in the program depends on a library being unmapped.
 __attribute__((visibility("default"))) int dlclose(void*) { return 0; }
-
 }

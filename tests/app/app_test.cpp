@@ -20,10 +20,10 @@
 
 TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
     const std::pair<const char*, std::array<int, 3>> cases[] = {
-        {"1024 768 2", {1024, 768, 2}}, {"\n640\r\n\t480\n\n1\n", {640, 480, 1}}, {"1280", {1280, 600, 1}},
-        {"320 wide 2", {320, 600, 1}},  // the failed extraction stops the rest
-        {"abc 480 2", {800, 600, 1}},   {"640 480 2 9999 garbage", {640, 480, 2}},  {"0 -5 3", {800, 600, 1}},
-        {"640 480 -2", {640, 480, 1}},
+        {"1024 768 2", {1024, 768, 2}}, {"\n640\r\n\t480\n\n1\n", {640, 480, 1}},
+        {"1280", {1280, 600, 1}},       {"320 wide 2", {320, 600, 1}},  // the failed extraction stops the rest
+        {"abc 480 2", {800, 600, 1}},   {"640 480 2 9999 garbage", {640, 480, 2}},
+        {"0 -5 3", {800, 600, 1}},      {"640 480 -2", {640, 480, 1}},
     };
     AppConfig& config = appConfig();
     for (const auto& [text, expected] : cases) {
@@ -58,9 +58,12 @@ TEST(WindowProcedureTest, KeysDownAndUpFillTheKeyTableButSystemKeysAndCodesOutsi
     KeyState keys;
     AppWindow window;
     window.keys = &keys;
-    for (const auto& [type, key] : {std::pair{MessageType::KeyDown, vk::letter('Q')}, {MessageType::KeyDown, vk::kF1},
-                                    {MessageType::KeyUp, vk::letter('Q')}, {MessageType::SystemKey, vk::letter('A')},
-                                    {MessageType::KeyDown, 256}, {MessageType::KeyDown, -1}}) {
+    for (const auto& [type, key] : {std::pair{MessageType::KeyDown, vk::letter('Q')},
+                                    {MessageType::KeyDown, vk::kF1},
+                                    {MessageType::KeyUp, vk::letter('Q')},
+                                    {MessageType::SystemKey, vk::letter('A')},
+                                    {MessageType::KeyDown, 256},
+                                    {MessageType::KeyDown, -1}}) {
         WindowMessage message;
         message.type = type;
         message.key = key;

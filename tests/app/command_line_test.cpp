@@ -37,10 +37,24 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"},
-        {"--screenshot"}, {"--windowed", "--fullscreen"}, {"extra"}, {"--environment"}, {"--environment", "4=a.hdr"},
-        {"--environment", "0=a.hdr"}, {"--environment", "2="}, {"--environment", "a.hdr"}, {"--environment", "22=a"},
-        {"--frame-time"}, {"--frame-time", "0"}, {"--frame-time", "60001"}, {"--frame-time", "2.5"},
+        {"--bogus"},
+        {"--frames"},
+        {"--frames", "0"},
+        {"--frames", "12x"},
+        {"--frames", "-3"},
+        {"--screenshot"},
+        {"--windowed", "--fullscreen"},
+        {"extra"},
+        {"--environment"},
+        {"--environment", "4=a.hdr"},
+        {"--environment", "0=a.hdr"},
+        {"--environment", "2="},
+        {"--environment", "a.hdr"},
+        {"--environment", "22=a"},
+        {"--frame-time"},
+        {"--frame-time", "0"},
+        {"--frame-time", "60001"},
+        {"--frame-time", "2.5"},
     };
     for (const auto& arguments : bad) {
         CommandLineOptions options;
@@ -73,7 +87,7 @@ TEST(CommandLineTest, FrameTimeStepsTheClockByExactlyItsValuePerFrame) {
     Camera viewer;
     viewer.place(0, 3, 8, 0, 3, 7, 0, 1, 0);  // looking toward -z
     viewer.update();                          // the first update measures no interval
-    real.tickCount += 977;  // the real clock runs on; the readers never see it
+    real.tickCount += 977;                    // the real clock runs on; the readers never see it
     clock.advance();
     EXPECT_EQ(platform().ticks(), 40u);
     viewer.update();  // measures the step

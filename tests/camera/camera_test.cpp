@@ -88,7 +88,7 @@ TEST_F(CameraTest, KeysMoveOneUnitPerSecondAlongTheViewOrLevelSidewaysAndEachKey
     EXPECT_NEAR(length(cam.position - start - unitDirection), 0.0f, 1e-4f);
     const Vector3 side = cam.position;
     const float viewHeight = cam.view.y;
-    holdKeys({}, 2, 500);  // the frame timer settles at 500 ms: a frame moves by the interval before it
+    holdKeys({}, 2, 500);                 // the frame timer settles at 500 ms: a frame moves by the interval before it
     holdKeys({vk::letter('D')}, 1, 500);  // one move of 0.5
     holdKeys({vk::kLeft, vk::letter('A')}, 3, 500);  // three moves of 0.5, not six
     const Vector3 right = cross(unitDirection, Vector3(0, 1, 0));

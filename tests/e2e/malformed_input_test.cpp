@@ -28,8 +28,7 @@ const struct {
     {"Truncated", "", "Error: Image file conversion error."},
     {"Garbage", "expected the material count (an integer) at token 1", "Error: Unknown DIB file format."},
     {"WrongType", "expected the material count (an integer) at token 1", "Error: Unknown DIB file format."},
-    {"HugeCounts", "the material count at token 1 (line 1) is 2000000000, more than the rest",
-     "Error: Out of memory."},
+    {"HugeCounts", "the material count at token 1 (line 1) is 2000000000, more than the rest", "Error: Out of memory."},
     {"Directory", "Error: Cant find .mdq!", "Error: Failed to open DIB file noise.bmp.\n"},
     {"Unreadable", "Error: Cant find .mdq!", "Error: Failed to open DIB file noise.bmp.\n"},
 };
@@ -39,9 +38,9 @@ const char* const kMapFiles[] = {"uffizi-large.hdr", "tsy_hdrfin.hdr", "studio2.
 // Two sets that together break every shader file once while no program slot has both of its files broken, so
 // each slot reports exactly the broken one: set A breaks these, set B the others; per slot, the stage (vertex or
 // pixel) whose file set A breaks.
-const std::set<std::string> kShaderSetA = {"tonemap.vsh", "posout.vsh", "pp.vsh",     "blur.vsh",
-                                           "ibl.fsh",     "norout.fsh", "iblrefl.fsh", "ao.fsh",
-                                           "downsample_comb.fsh",       "downsample.fsh"};
+const std::set<std::string> kShaderSetA = {
+    "tonemap.vsh", "posout.vsh",          "pp.vsh",        "blur.vsh", "ibl.fsh", "norout.fsh", "iblrefl.fsh",
+    "ao.fsh",      "downsample_comb.fsh", "downsample.fsh"};
 const char* const kSetAStages = "VPVPVPPPVP";
 
 std::string original(const std::string& name) { return readWholeFile(std::string(LUMIVOR_RUN_DIR) + "/" + name); }
@@ -70,24 +69,34 @@ std::string hugeBitmap() {
 }
 
 std::string brokenContent(const std::string& content, Role role, Breakage breakage) {
-    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0\x90\x91\x68\x36"
-                          "\0\0\0\0IEND\xae\x42\x60\x82", 45);
+    const std::string png(
+        "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0\x90\x91\x68\x36"
+        "\0\0\0\0IEND\xae\x42\x60\x82",
+        45);
     switch (breakage) {
-        case Truncated: return content.substr(0, role == Role::Configuration ? 6 : content.size() / 2);
-        case Garbage: return garbage(4096);
+        case Truncated:
+            return content.substr(0, role == Role::Configuration ? 6 : content.size() / 2);
+        case Garbage:
+            return garbage(4096);
         case WrongType:
             if (role == Role::Map || role == Role::Character) return original("noise.bmp");
             return role == Role::Bitmap ? original("uffizi-large.hdr") : png;
         case HugeCounts:
             switch (role) {
-                case Role::Configuration: return "99999999999 99999999999 2\n";  // beyond int: nothing is read
-                case Role::Map: return "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1000000 +X 1000000\n" + garbage(4096);
-                case Role::Bitmap: return hugeBitmap();
-                case Role::Character: return "2000000000" + content.substr(content.find_first_of(" \n"));
-                case Role::Shader: return "//" + std::string(std::size_t{16} << 20, 'x');  // one 16 MiB line
+                case Role::Configuration:
+                    return "99999999999 99999999999 2\n";  // beyond int: nothing is read
+                case Role::Map:
+                    return "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1000000 +X 1000000\n" + garbage(4096);
+                case Role::Bitmap:
+                    return hugeBitmap();
+                case Role::Character:
+                    return "2000000000" + content.substr(content.find_first_of(" \n"));
+                case Role::Shader:
+                    return "//" + std::string(std::size_t{16} << 20, 'x');  // one 16 MiB line
             }
             break;
-        default: break;
+        default:
+            break;
     }
     return content;  // unreadable: the same bytes, mode 0
 }
@@ -127,17 +136,20 @@ protected:
         EXPECT_EQ(run_.waitForExit(90000), status) << run_.standardError();
         const std::string log = run_.readFile("Log.txt"), errors = run_.standardError();
         for (int environment = 0; environment < 3; ++environment) {
-            EXPECT_EQ(countOccurrences(log, std::string("Environment map \"") + kMapFiles[environment] +
-                                                "\" cannot be used: "),
-                      1) << log;
+            EXPECT_EQ(countOccurrences(
+                          log, std::string("Environment map \"") + kMapFiles[environment] + "\" cannot be used: "),
+                      1)
+                << log;
             EXPECT_EQ(countOccurrences(log, ". Environment " + std::to_string(environment) + " gets 64 black lights."),
-                      1) << log;
+                      1)
+                << log;
         }
         const std::string character = kExpected[GetParam()].character;
         EXPECT_EQ(countOccurrences(errors, character.rfind("Error: ", 0) == 0
                                                ? character
                                                : "Error: animation2.txt cannot be used as the character: " + character),
-                  1) << errors;
+                  1)
+            << errors;
         EXPECT_EQ(countOccurrences(errors, "Warning: "), 0) << errors;
         EXPECT_EQ(countOccurrences(errors, "shutdownScene after 3 frames"), status == 0 ? 1 : 0) << errors;
         // Every slot reports one compile error of the broken stage or one link error (the empty source of an
@@ -147,7 +159,9 @@ protected:
             const char* stage = (kSetAStages[slot] == 'V') == (shaderSet == 0) ? "VS" : "PS";
             EXPECT_EQ(countOccurrences(log, stage + std::string(" Compiling Error! ") + id) +
                           countOccurrences(log, "Shader Linker Error! " + id),
-                      1) << "slot " << slot << "\n" << log;
+                      1)
+                << "slot " << slot << "\n"
+                << log;
             EXPECT_EQ(countOccurrences(log, "Shader Validation " + id), 0) << "slot " << slot;
         }
     }

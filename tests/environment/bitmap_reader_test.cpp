@@ -132,8 +132,7 @@ TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
 }
 
 TEST_F(BitmapReaderTest, SuiteGoodFilesMatchFreeImageAndOthersGiveOneKnownMessage) {
-    if (!std::filesystem::is_directory(kSuite))
-        GTEST_SKIP() << "the BMP test suite is not in the shared test data";
+    if (!std::filesystem::is_directory(kSuite)) GTEST_SKIP() << "the BMP test suite is not in the shared test data";
     FreeImage_Initialise(FALSE);
     const std::string conversion = "Image file conversion error.", unknown = "Unknown DIB file format.";
     const std::set<std::string> conversionErrors = {

@@ -46,8 +46,7 @@ void SceneFixture::SetUpTestSuite() {
 }
 
 void SceneFixture::TearDownTestSuite() {
-    if (appWindow.native != nullptr)
-        shutdownScene(), destroyNativeWindow(appWindow.native);
+    if (appWindow.native != nullptr) shutdownScene(), destroyNativeWindow(appWindow.native);
     stopVideo();
     setPlatformServices(nullptr);
     directory.reset();
@@ -74,8 +73,7 @@ void SceneFixture::frame(std::uint32_t milliseconds) {
 }
 
 void SceneFixture::setSupersampling(int factor) {
-    if (sceneState().supersampling != factor)
-        sceneState().supersampling = factor, rebuildRenderTargets();
+    if (sceneState().supersampling != factor) sceneState().supersampling = factor, rebuildRenderTargets();
 }
 
 std::vector<unsigned char> SceneFixture::windowPixels() {
@@ -115,7 +113,6 @@ bool SceneFixture::project(const Vector3& world, int& x, int& y) {
 // Without a display the whole process reports the skip code that ctest shows as a skip.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!testDisplayAvailable())
-        return std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)"), 77;
+    if (!testDisplayAvailable()) return std::puts("no DISPLAY: gl tests run under Xvfb (scripts/test.sh)"), 77;
     return RUN_ALL_TESTS();
 }

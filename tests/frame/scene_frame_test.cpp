@@ -240,8 +240,7 @@ double shadowOverBeside(const Targets& image, const Vector3& a, const Vector3& b
     for (int step = 0; step < 42; ++step) {
         const Vector3 point = a + (b - a) * (static_cast<float>(step / 2) / 20.0f) + (step % 2 ? offset : Vector3());
         const float* p = image.at(image.position, point);
-        if (p != nullptr && p[3] == 0.0f)
-            (step % 2 ? beside : inside).push_back(luminance(image.at(image.lit, point)));
+        if (p != nullptr && p[3] == 0.0f) (step % 2 ? beside : inside).push_back(luminance(image.at(image.lit, point)));
     }
     EXPECT_FALSE(inside.empty() || beside.empty()) << "ground in view";
     return inside.empty() ? 1.0 : *std::min_element(inside.begin(), inside.end()) / mean(beside);
@@ -302,8 +301,7 @@ TEST_F(LightStrengthTest, SunOfAMillionLeavesNoInfinityOrNanInTheTargets) {
     camera().place(0.0f, 1.5f, 8.0f, 0.0f, 1.77f, 7.0f, 0.0f, 1.0f, 0.0f);
     render(skyMap(0.05f, sunAt45Degrees(0.0f, -1.0f), 0.0f, 1.0e6f));
     for (int view = 0; view < 2; ++view) {
-        if (view == 1)
-            camera().place(1.75f, 1.2f, -7.0f, 1.75f, 1.1f, -6.0f, 0.0f, 1.0f, 0.0f), frame(0);
+        if (view == 1) camera().place(1.75f, 1.2f, -7.0f, 1.75f, 1.1f, -6.0f, 0.0f, 1.0f, 0.0f), frame(0);
         for (int target : {kLitImageTarget, kSkyTarget, kBloomTarget}) {
             int width = 0, height = 0;
             const std::vector<float> pixels = targetPixels(target, width, height);

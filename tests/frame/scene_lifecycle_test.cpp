@@ -54,13 +54,14 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
     const std::vector<int> first = countLiveObjects();
     // The counts themselves, so that "no growth" cannot pass on a lookup that sees nothing.
     const int targets = kShadowTargetBase + environmentLights().lightCount;  // one shadow map per light
-    const std::vector<int> made = {kEnvironmentCount + 1 + targets,
-                                   kOverlayGlyphCount + 2,  // the glyphs, the sphere and the shadow pass's coarser sphere
-                                   first[2] - before[2],
-                                   kProgramCount,
-                                   2 * kProgramCount,
-                                   targets,
-                                   kShadowTargetBase};  // buffers: below
+    const std::vector<int> made = {
+        kEnvironmentCount + 1 + targets,
+        kOverlayGlyphCount + 2,  // the glyphs, the sphere and the shadow pass's coarser sphere
+        first[2] - before[2],
+        kProgramCount,
+        2 * kProgramCount,
+        targets,
+        kShadowTargetBase};  // buffers: below
     for (std::size_t kind = 0; kind < made.size(); ++kind) {
         EXPECT_EQ(first[kind] - before[kind], made[kind]) << kKinds[kind];
     }
@@ -76,8 +77,7 @@ TEST_F(SceneLifecycleTest, ShutdownReleasesEveryObjectAndEachStartUpCreatesTheSa
     rebuildRenderTargets();
     EXPECT_EQ(countLiveObjects(), first);
     for (int cycle = 0; cycle < 2; ++cycle) {
-        if (cycle > 0)
-            initialiseScene(appWindow, keys);
+        if (cycle > 0) initialiseScene(appWindow, keys);
         EXPECT_EQ(countLiveObjects(), first) << "after start-up " << cycle;
         shutdownScene();
         EXPECT_EQ(countLiveObjects(), before) << "after shutdown " << cycle;

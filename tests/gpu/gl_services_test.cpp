@@ -42,8 +42,7 @@ protected:
     void SetUp() override {
         GlTest::SetUp();
         Logger::resetFirstWriteForTesting();
-        if (IsSkipped() || HasFatalFailure())
-            return;
+        if (IsSkipped() || HasFatalFailure()) return;
         scratch_ = std::make_unique<ScratchDirectory>();
         glMatrixMode(GL_PROJECTION);
         glOrtho(0.0, 128.0, 0.0, 128.0, -1.0, 1.0);

@@ -1,4 +1,5 @@
-// RecordingPlatform: fake platform services with a settable clock, cursor and keys, a GL lookup that can hide entry points, and a record of message boxes.
+// RecordingPlatform: fake platform services with a settable clock, cursor and keys, a GL lookup that can hide entry
+// points, and a record of message boxes.
 #pragma once
 
 #include <cstdint>

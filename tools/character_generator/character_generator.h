@@ -21,11 +21,23 @@ inline float smoothstep(float t) {
 // ---------------------------------------------------------------- skeleton
 
 enum BoneId {
-    kHips, kSpine, kChest, kNeck, kHead,
-    kUpperArmL, kForearmL, kHandL,
-    kUpperArmR, kForearmR, kHandR,
-    kThighL, kShinL, kFootL,
-    kThighR, kShinR, kFootR,
+    kHips,
+    kSpine,
+    kChest,
+    kNeck,
+    kHead,
+    kUpperArmL,
+    kForearmL,
+    kHandL,
+    kUpperArmR,
+    kForearmR,
+    kHandR,
+    kThighL,
+    kShinL,
+    kFootL,
+    kThighR,
+    kShinR,
+    kFootR,
     kBoneCount
 };
 

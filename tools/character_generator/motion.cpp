@@ -133,7 +133,8 @@ std::vector<WorldTransform> forwardKinematics(const std::vector<BoneDefinition>&
             world[b] = {local, skeleton[b].joint + pose.rootOffset};
         } else {
             const WorldTransform& up = world[parent];
-            world[b] = {up.rotation * local, up.joint + rotate(up.rotation, skeleton[b].joint - skeleton[parent].joint)};
+            world[b] = {up.rotation * local,
+                        up.joint + rotate(up.rotation, skeleton[b].joint - skeleton[parent].joint)};
         }
     }
     return world;

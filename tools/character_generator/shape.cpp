@@ -175,7 +175,10 @@ Part loft(const LoftAxis& axis, const std::vector<ProfileKey>& keys, int ringCou
             const float angle = 2.0f * kPi * j / segments;
             const Vector3 position =
                 centreAt(key) + axis.u * (key.radiusU * std::cos(angle)) + axis.v * (key.radiusV * std::sin(angle));
-            part.vertices.push_back({position, {}, influences, static_cast<float>(j) / segments,
+            part.vertices.push_back({position,
+                                     {},
+                                     influences,
+                                     static_cast<float>(j) / segments,
                                      static_cast<float>(ring + 1) / (ringCount + 1)});
         }
     }
@@ -192,8 +195,10 @@ Part loft(const LoftAxis& axis, const std::vector<ProfileKey>& keys, int ringCou
     for (int ring = 0; ring + 1 < ringCount; ++ring) {
         const int material = materialAt(0.5f * (ringS[ring] + ringS[ring + 1]));
         for (int j = 0; j < segments; ++j) {
-            part.triangles.push_back({ringVertex(ring, j), ringVertex(ring, j + 1), ringVertex(ring + 1, j + 1), material});
-            part.triangles.push_back({ringVertex(ring, j), ringVertex(ring + 1, j + 1), ringVertex(ring + 1, j), material});
+            part.triangles.push_back(
+                {ringVertex(ring, j), ringVertex(ring, j + 1), ringVertex(ring + 1, j + 1), material});
+            part.triangles.push_back(
+                {ringVertex(ring, j), ringVertex(ring + 1, j + 1), ringVertex(ring + 1, j), material});
         }
     }
     return part;
@@ -230,19 +235,20 @@ Part makeTorso() {
     // Along y from the crotch to the top of the head: pelvis, waist, chest,
     // shoulders, neck, jaw and skull, slightly deeper than wide at the head.
     const std::vector<ProfileKey> keys = {
-        {1.70f, 0.00f, 0.00f, 0.00f},  {1.72f, 0.18f, 0.12f, 0.00f},  {1.78f, 0.27f, 0.17f, 0.00f},
-        {1.90f, 0.33f, 0.20f, 0.00f},  {2.05f, 0.34f, 0.21f, -0.01f}, {2.25f, 0.28f, 0.18f, 0.00f},
-        {2.45f, 0.29f, 0.19f, 0.01f},  {2.62f, 0.33f, 0.22f, 0.02f},  {2.78f, 0.36f, 0.23f, 0.02f},
-        {2.90f, 0.35f, 0.20f, 0.00f},  {2.97f, 0.26f, 0.16f, 0.00f},  {3.03f, 0.13f, 0.12f, 0.00f},
-        {3.12f, 0.115f, 0.115f, 0.01f}, {3.20f, 0.14f, 0.17f, 0.03f}, {3.30f, 0.155f, 0.20f, 0.02f},
-        {3.42f, 0.155f, 0.20f, 0.01f}, {3.52f, 0.12f, 0.155f, 0.00f}, {3.58f, 0.06f, 0.08f, 0.00f},
+        {1.70f, 0.00f, 0.00f, 0.00f},   {1.72f, 0.18f, 0.12f, 0.00f},  {1.78f, 0.27f, 0.17f, 0.00f},
+        {1.90f, 0.33f, 0.20f, 0.00f},   {2.05f, 0.34f, 0.21f, -0.01f}, {2.25f, 0.28f, 0.18f, 0.00f},
+        {2.45f, 0.29f, 0.19f, 0.01f},   {2.62f, 0.33f, 0.22f, 0.02f},  {2.78f, 0.36f, 0.23f, 0.02f},
+        {2.90f, 0.35f, 0.20f, 0.00f},   {2.97f, 0.26f, 0.16f, 0.00f},  {3.03f, 0.13f, 0.12f, 0.00f},
+        {3.12f, 0.115f, 0.115f, 0.01f}, {3.20f, 0.14f, 0.17f, 0.03f},  {3.30f, 0.155f, 0.20f, 0.02f},
+        {3.42f, 0.155f, 0.20f, 0.01f},  {3.52f, 0.12f, 0.155f, 0.00f}, {3.58f, 0.06f, 0.08f, 0.00f},
         {3.60f, 0.00f, 0.00f, 0.00f},
     };
     const LoftAxis axis{{0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
     const std::vector<int> bones = {kHips, kSpine, kChest, kNeck, kHead};
     const std::vector<ChainJoint> joints = {{2.22f, 0.10f}, {2.62f, 0.10f}, {3.02f, 0.05f}, {3.17f, 0.05f}};
-    return loft(axis, keys, 44, 24, [&](float s) { return chainWeights(bones, joints, s); },
-                [](float s) { return s < 2.20f ? kTrousers : (s < 3.00f ? kShirt : kSkin); });
+    return loft(
+        axis, keys, 44, 24, [&](float s) { return chainWeights(bones, joints, s); },
+        [](float s) { return s < 2.20f ? kTrousers : (s < 3.00f ? kShirt : kSkin); });
 }
 
 Part makeArm(bool left) {
@@ -255,12 +261,18 @@ Part makeArm(bool left) {
     // radiusU lies in the body's frontal plane, radiusV points forward; the
     // hand is a flat mitten, wide front to back with the palm to the thigh.
     const std::vector<ProfileKey> keys = {
-        {0.0f, 0.0f, 0.0f, 0.0f},           {0.03f, 0.08f, 0.08f, 0.0f},
-        {kInset, 0.10f, 0.10f, 0.0f},        {kInset + 0.2f, 0.09f, 0.09f, 0.0f},
-        {elbow - 0.05f, 0.075f, 0.075f, 0.0f}, {elbow + 0.12f, 0.08f, 0.08f, 0.0f},
-        {wrist - 0.04f, 0.055f, 0.06f, 0.0f}, {wrist + 0.05f, 0.04f, 0.08f, 0.0f},
-        {wrist + 0.18f, 0.038f, 0.09f, 0.0f}, {tip - 0.06f, 0.032f, 0.075f, 0.0f},
-        {tip - 0.015f, 0.02f, 0.04f, 0.0f},   {tip, 0.0f, 0.0f, 0.0f},
+        {0.0f, 0.0f, 0.0f, 0.0f},
+        {0.03f, 0.08f, 0.08f, 0.0f},
+        {kInset, 0.10f, 0.10f, 0.0f},
+        {kInset + 0.2f, 0.09f, 0.09f, 0.0f},
+        {elbow - 0.05f, 0.075f, 0.075f, 0.0f},
+        {elbow + 0.12f, 0.08f, 0.08f, 0.0f},
+        {wrist - 0.04f, 0.055f, 0.06f, 0.0f},
+        {wrist + 0.05f, 0.04f, 0.08f, 0.0f},
+        {wrist + 0.18f, 0.038f, 0.09f, 0.0f},
+        {tip - 0.06f, 0.032f, 0.075f, 0.0f},
+        {tip - 0.015f, 0.02f, 0.04f, 0.0f},
+        {tip, 0.0f, 0.0f, 0.0f},
     };
     const Vector3 forward(0.0f, 0.0f, 1.0f);
     const LoftAxis axis{shoulder - direction * kInset, direction, normalize(cross(direction, forward)), forward};
@@ -268,8 +280,9 @@ Part makeArm(bool left) {
                                         : std::vector<int>{kChest, kUpperArmR, kForearmR, kHandR};
     const std::vector<ChainJoint> joints = {{kInset, 0.07f}, {elbow, 0.07f}, {wrist, 0.04f}};
     const float sleeveEnd = kInset + 0.30f;
-    return loft(axis, keys, 30, 12, [=](float s) { return chainWeights(bones, joints, s); },
-                [=](float s) { return s < sleeveEnd ? kShirt : kSkin; });
+    return loft(
+        axis, keys, 30, 12, [=](float s) { return chainWeights(bones, joints, s); },
+        [=](float s) { return s < sleeveEnd ? kShirt : kSkin; });
 }
 
 Part makeLeg(bool left) {
@@ -281,19 +294,24 @@ Part makeLeg(bool left) {
     const float endS = kTop - 0.08f;
     // radiusU sideways, radiusV forward; a negative offset moves the calf back.
     const std::vector<ProfileKey> keys = {
-        {0.0f, 0.0f, 0.0f, 0.0f},             {0.03f, 0.12f, 0.12f, 0.0f},
-        {hipS + 0.05f, 0.165f, 0.165f, 0.0f},  {hipS + 0.35f, 0.145f, 0.15f, 0.01f},
-        {kneeS - 0.15f, 0.105f, 0.105f, 0.0f}, {kneeS, 0.095f, 0.10f, 0.005f},
-        {kneeS + 0.25f, 0.10f, 0.11f, -0.02f}, {kneeS + 0.55f, 0.07f, 0.075f, -0.005f},
-        {ankleS, 0.06f, 0.06f, 0.0f},          {endS - 0.03f, 0.05f, 0.05f, 0.0f},
+        {0.0f, 0.0f, 0.0f, 0.0f},
+        {0.03f, 0.12f, 0.12f, 0.0f},
+        {hipS + 0.05f, 0.165f, 0.165f, 0.0f},
+        {hipS + 0.35f, 0.145f, 0.15f, 0.01f},
+        {kneeS - 0.15f, 0.105f, 0.105f, 0.0f},
+        {kneeS, 0.095f, 0.10f, 0.005f},
+        {kneeS + 0.25f, 0.10f, 0.11f, -0.02f},
+        {kneeS + 0.55f, 0.07f, 0.075f, -0.005f},
+        {ankleS, 0.06f, 0.06f, 0.0f},
+        {endS - 0.03f, 0.05f, 0.05f, 0.0f},
         {endS, 0.0f, 0.0f, 0.0f},
     };
     const LoftAxis axis{{hip.x, kTop, 0.0f}, {0.0f, -1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
-    const std::vector<int> bones = left ? std::vector<int>{kHips, kThighL, kShinL, kFootL}
-                                        : std::vector<int>{kHips, kThighR, kShinR, kFootR};
+    const std::vector<int> bones =
+        left ? std::vector<int>{kHips, kThighL, kShinL, kFootL} : std::vector<int>{kHips, kThighR, kShinR, kFootR};
     const std::vector<ChainJoint> joints = {{hipS, 0.08f}, {kneeS, 0.08f}, {ankleS, 0.04f}};
-    return loft(axis, keys, 32, 14, [=](float s) { return chainWeights(bones, joints, s); },
-                [](float) { return kTrousers; });
+    return loft(
+        axis, keys, 32, 14, [=](float s) { return chainWeights(bones, joints, s); }, [](float) { return kTrousers; });
 }
 
 Part makeFoot(bool left) {
@@ -302,8 +320,8 @@ Part makeFoot(bool left) {
     // half-height, and the centre rides at the half-height so the sole lies
     // on y = 0.
     const std::vector<ProfileKey> keys = {
-        {-0.13f, 0.0f, 0.0f, 0.0f},  {-0.115f, 0.05f, 0.05f, 0.0f}, {-0.06f, 0.075f, 0.085f, 0.0f},
-        {0.04f, 0.08f, 0.085f, 0.0f}, {0.18f, 0.09f, 0.06f, 0.0f},    {0.32f, 0.085f, 0.042f, 0.0f},
+        {-0.13f, 0.0f, 0.0f, 0.0f},   {-0.115f, 0.05f, 0.05f, 0.0f}, {-0.06f, 0.075f, 0.085f, 0.0f},
+        {0.04f, 0.08f, 0.085f, 0.0f}, {0.18f, 0.09f, 0.06f, 0.0f},   {0.32f, 0.085f, 0.042f, 0.0f},
         {0.39f, 0.05f, 0.03f, 0.0f},  {0.41f, 0.0f, 0.0f, 0.0f},
     };
     const LoftAxis axis{{x, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}};
@@ -313,23 +331,32 @@ Part makeFoot(bool left) {
         key.offsetV = key.radiusV;
     }
     const int bone = left ? kFootL : kFootR;
-    return loft(axis, lifted, 14, 10, [=](float) { return Influences{{bone, 1.0f}}; },
-                [](float) { return kShoes; });
+    return loft(
+        axis, lifted, 14, 10,
+        [=](float) {
+            return Influences{{bone, 1.0f}};
+        },
+        [](float) { return kShoes; });
 }
 
 Part makeNose() {
     const std::vector<ProfileKey> keys = {
-        {-0.05f, 0.0f, 0.0f, 0.0f}, {-0.03f, 0.024f, 0.028f, 0.0f}, {0.0f, 0.03f, 0.036f, 0.0f},
+        {-0.05f, 0.0f, 0.0f, 0.0f},    {-0.03f, 0.024f, 0.028f, 0.0f}, {0.0f, 0.03f, 0.036f, 0.0f},
         {0.03f, 0.022f, 0.026f, 0.0f}, {0.045f, 0.0f, 0.0f, 0.0f},
     };
     const LoftAxis axis{{0.0f, 3.32f, 0.19f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
-    return loft(axis, keys, 5, 8, [](float) { return Influences{{kHead, 1.0f}}; }, [](float) { return kSkin; });
+    return loft(
+        axis, keys, 5, 8,
+        [](float) {
+            return Influences{{kHead, 1.0f}};
+        },
+        [](float) { return kSkin; });
 }
 
 }  // namespace
 
 std::vector<Part> makeParts() {
-    std::vector<Part> parts = {makeTorso(), makeArm(true), makeArm(false), makeLeg(true),
+    std::vector<Part> parts = {makeTorso(),    makeArm(true),  makeArm(false),  makeLeg(true),
                                makeLeg(false), makeFoot(true), makeFoot(false), makeNose()};
     for (Part& part : parts) {
         for (Vertex& vertex : part.vertices) {

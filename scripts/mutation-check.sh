@@ -41,6 +41,7 @@ mutants=(
   'character/model_reader.cpp|s/index >= mesh.vertexCount/index > mesh.vertexCount/|vertex index one past the end accepted'
   'character/mesh_buffers.cpp|s/m.blue, m.secondAlpha/m.blue, m.alpha/|second alpha never chosen'
   'app/screenshot_key.cpp|s/int suffix = 2/int suffix = 1/|screenshot suffixes start at 1'
+  'camera/camera.cpp|s/^    up = Vector3(upX, upY, upZ);/&\n    pitch_ = 0.0f;/|placing the camera forgets the accumulated pitch'
 )
 
 # What the unit and gl tests run: the core library, the test programs, the tools

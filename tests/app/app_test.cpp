@@ -1,5 +1,4 @@
-// The application's logic: config.cfg, the window procedure's key table, screenshot names, and updateScene's keys
-// (quit, lighting mode, help latch, continuous controls and the frame-rate sample).
+// The application's logic: config.cfg, the key table, screenshot names, and the keys and frame-rate sample.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,7 +15,6 @@
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "platform/virtual_keys.h"
-#include "support/scratch_directory.h"
 
 TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
     const std::pair<const char*, std::array<int, 3>> cases[] = {
@@ -33,13 +31,6 @@ TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnus
         EXPECT_EQ((std::array<int, 3>{config.getWidth(), config.getHeight(), config.getSupersampling()}), expected)
             << text;
     }
-    ScratchDirectory directory;  // config.cfg in the working directory; without it nothing changes
-    config.reset();
-    config.load();
-    EXPECT_EQ(config.getWidth(), 800);
-    directory.writeFile("config.cfg", "1024\n768\n2\n");
-    config.load();
-    EXPECT_EQ(config.getSupersampling(), 2);
     config.reset();
 }
 

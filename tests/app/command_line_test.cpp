@@ -1,6 +1,9 @@
 // Command-line parsing: the options a user and a test need, and the refusal of anything else.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
+
 #include "app/command_line.h"
 #include "app/stepped_clock.h"
 #include "camera/camera.h"
@@ -24,43 +27,26 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
                      "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr"},
                     options, message),
               CommandLineResult::Run);
-    EXPECT_TRUE(options.windowed);
-    EXPECT_FALSE(options.fullScreen);
-    EXPECT_TRUE(options.noDialogs);
-    EXPECT_TRUE(options.verbose);
-    EXPECT_EQ(options.frameLimit, 30);
-    EXPECT_EQ(options.screenshotPath, "shot.png");
-    EXPECT_EQ(options.environmentFiles[0], "sky.hdr");
-    EXPECT_EQ(options.environmentFiles[1], "");
-    EXPECT_EQ(options.environmentFiles[2], "maps/a=b.exr");
+    EXPECT_TRUE(options.windowed && !options.fullScreen && options.noDialogs && options.verbose);
+    EXPECT_EQ(std::make_pair(options.frameLimit, options.screenshotPath), std::make_pair(30, std::string("shot.png")));
+    EXPECT_EQ(std::vector<std::string>(options.environmentFiles, options.environmentFiles + 3),
+              (std::vector<std::string>{"sky.hdr", "", "maps/a=b.exr"}));
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
-    const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"},
-        {"--frames"},
-        {"--frames", "0"},
-        {"--frames", "12x"},
-        {"--frames", "-3"},
-        {"--screenshot"},
-        {"--windowed", "--fullscreen"},
-        {"extra"},
-        {"--environment"},
-        {"--environment", "4=a.hdr"},
-        {"--environment", "0=a.hdr"},
-        {"--environment", "2="},
-        {"--environment", "a.hdr"},
-        {"--environment", "22=a"},
-        {"--frame-time"},
-        {"--frame-time", "0"},
-        {"--frame-time", "60001"},
-        {"--frame-time", "2.5"},
-    };
-    for (const auto& arguments : bad) {
+    for (const std::string line :
+         {"--bogus", "--frames", "--frames 0", "--frames 12x", "--frames -3", "--screenshot", "--windowed --fullscreen",
+          "extra", "--environment", "--environment 4=a.hdr", "--environment 0=a.hdr",
+          "--environment 2=", "--environment a.hdr", "--environment 22=a", "--frame-time", "--frame-time 0",
+          "--frame-time 60001", "--frame-time 2.5"}) {
+        std::istringstream words(line);
+        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
+        std::vector<const char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
         CommandLineOptions options;
         std::string message;
-        EXPECT_EQ(parse(arguments, options, message), CommandLineResult::Error) << arguments[0];
-        EXPECT_FALSE(message.empty());
+        EXPECT_EQ(parse(argv, options, message), CommandLineResult::Error) << line;
+        EXPECT_FALSE(message.empty()) << line;
     }
 }
 

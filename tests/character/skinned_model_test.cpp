@@ -1,5 +1,4 @@
-// The character: its file reader (influences, bone order, missing and malformed files), the 40 ms animation
-// step, the clip machine and the skinning formula.
+// The character: its file reader, the 40 ms animation step, the clip machine and the skinning formula.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -79,10 +78,8 @@ TEST_F(SkinnedModelTest, BonesAreNumberedDepthFirstWithRotationsReadWFirst) {
 TEST_F(SkinnedModelTest, MissingFileLeavesAnEmptyModelAndALaterLoadBuildsAfresh) {
     ScratchDirectory scratch;
     loadGood(singleTriangleModel());
-    model.load("animation2.txt");
-    ASSERT_EQ(recording.messages.size(), 1u);
-    EXPECT_EQ(recording.messages[0].title + ": " + recording.messages[0].text, "Error: Cant find .mdq!");
-    EXPECT_EQ(itemCount(), 0);
+    model.load("animation2.txt");  // its message is the end-to-end tests'
+    EXPECT_TRUE(recording.messages.size() == 1u && itemCount() == 0);
     // Present, it loads afresh: the clip playing stays, the frame and the gathered time start again.
     scratch.writeFile("animation2.txt", singleTriangleModel().text());
     std::tie(model.currentClip, model.currentFrame, model.elapsedSinceStep) = std::make_tuple(2, 40, 30.0f);

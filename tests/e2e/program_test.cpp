@@ -1,5 +1,4 @@
-// The real program under Xvfb: window size, close, toggle, minimise, exit statuses, and one run per key family
-// proving that keys reach it through the window manager.
+// The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
@@ -7,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <numeric>
 #include <vector>
 
 #include "support/gl_test_context.h"
@@ -17,20 +17,17 @@ namespace {
 // Start-up converts three maps and a frame renders 64 shadow maps in software: generous limits.
 constexpr int kLimitMilliseconds = 120000;
 
-// RGB bytes of a PNG of the given size, bottom row first; empty when unreadable or of another size.
+// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
 std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240) {
-    std::vector<unsigned char> rgb;
+    std::vector<unsigned char> pixels;
     FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
     if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
         FreeImage_GetBPP(bitmap) == 24) {
-        for (unsigned y = 0; y < height; ++y) {
-            const BYTE* p = FreeImage_GetScanLine(bitmap, y);
-            for (unsigned x = 0; x < width; ++x, p += 3)
-                rgb.insert(rgb.end(), {p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]});
-        }
+        pixels.resize(std::size_t{width} * height * 3);
+        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
     }
     FreeImage_Unload(bitmap);
-    return rgb;
+    return pixels;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -140,9 +137,12 @@ TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
     // 5 switches supersampling: the scene's 75 targets are made again while the keys are held.
     const std::vector<unsigned char> hidden = runHolding(hiddenRun, "5 F2 h", "Framebuffer Complete", 2 * 75);
     ASSERT_FALSE(shown.empty() || hidden.empty());
-    int worst = 0;  // F2: the grey occlusion image
-    for (std::size_t i = 0; i < shown.size(); i += 3) {
-        worst = std::max({worst, std::abs(shown[i] - shown[i + 1]), std::abs(shown[i + 1] - shown[i + 2])});
+    int worst = 0;  // F2: the grey occlusion image, also supersampled
+    for (const std::vector<unsigned char>* rgb : {&shown, &hidden}) {
+        for (std::size_t i = 0; i < rgb->size(); i += 3) {
+            const unsigned char* p = &(*rgb)[i];
+            worst = std::max({worst, std::abs(p[0] - p[1]), std::abs(p[1] - p[2])});
+        }
     }
     EXPECT_LE(worst, 2);
     // h: the help lines fill the upper left quarter, where only the overlay text is pure white; hidden, one
@@ -157,35 +157,17 @@ TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
     EXPECT_LT(helpPixels(hidden) * 3, helpPixels(shown));
 }
 
-TEST_F(ProgramTest, F12SavesATimeStampedScreenshotOfAMapChosenOnTheCommandLine) {
-    FreeImage_Initialise(FALSE);  // a blue sky replaces the orange courtyard of environment 1
-    FIBITMAP* sky = FreeImage_AllocateT(FIT_RGBF, 64, 32);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 64; ++x) reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(sky, y))[x] = {0.1f, 0.3f, 2.0f};
-    }
-    ASSERT_TRUE(FreeImage_Save(FIF_EXR, sky, run.file("blue.exr").c_str(), 0));
-    FreeImage_Unload(sky);
-    sendKeys(start(run, {"--environment", "1=blue.exr"}), "key", "F12");
+// The gl tests show what a chosen map gives; here that the option reaches the program.
+TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineIsRead) {
+    sendKeys(start(run, {"--environment", "1=missing.exr"}), "key", "F12");
     EXPECT_TRUE(
         waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
+    EXPECT_EQ(countOccurrences(run.standardError(), "lumivor: Environment map \"missing.exr\" cannot be used: "), 1);
     const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));
-    const std::string name = path.substr(path.rfind('/') + 1);
-    EXPECT_EQ(path, run.directory() + "/" + name);
-    EXPECT_EQ(name.size(), std::string("lumivor-YYYYMMDD-HHMMSS.png").size()) << name;
-    EXPECT_EQ(name.rfind("lumivor-20", 0), 0u) << name;
+    EXPECT_EQ(path.rfind(run.directory() + "/lumivor-20", 0), 0u) << path << ": in the working directory";
     const std::vector<unsigned char> shot = loadPicture(path);
     ASSERT_FALSE(shot.empty()) << "a 320 x 240 PNG at " << path;
-    // Upper half (rows are bottom first): the blue sky; lower half: the lit ground and figures.
-    double blue = 0.0, red = 0.0, lower = 0.0;
-    for (std::size_t i = 0; i < shot.size(); i += 3) {
-        const bool sky = i >= shot.size() / 2;
-        lower += sky ? 0 : shot[i] + shot[i + 1] + shot[i + 2];
-        blue += sky ? shot[i + 2] : 0;
-        red += sky ? shot[i] : 0;
-    }
-    const double half = 320 * 240 / 2.0;
-    EXPECT_GT(blue / half, red / half + 40.0);
-    EXPECT_GT(lower / (3.0 * half), 20.0) << "the lit ground and figures, not a blank frame";
+    EXPECT_GT(std::accumulate(shot.begin(), shot.end(), 0.0) / shot.size(), 20.0) << "a lit frame, not a blank one";
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "environment/environment_map.h"
 #include "environment/hdr_header.h"
@@ -126,16 +127,14 @@ TEST(HdrHeader, EveryUnusableMapGivesNoImageAndItsCauseAndStopsTheToolsWithStatu
         EXPECT_EQ(loadRescaledEnvironmentImage(file.c_str(), 8, 8, &said), nullptr) << cause;
         EXPECT_NE(said.find(content.empty() ? cause.substr(file.size() + 1) : cause), std::string::npos) << said;
     }
-    for (const auto& [tool, file] : {std::pair{LUMIVOR_LIGHTS_TOOL, "missing.hdr"},
-                                     {LUMIVOR_LIGHTS_TOOL, "case.hdr"},
-                                     {LUMIVOR_CONVERT_TOOL, "missing.exr"},
-                                     {LUMIVOR_CONVERT_TOOL, "case.hdr"}}) {
+    for (const auto& [tool, file] :
+         {std::pair{LUMIVOR_LIGHTS_TOOL, "missing.hdr"}, {LUMIVOR_CONVERT_TOOL, "case.hdr"}}) {
         const std::string out = std::strstr(tool, "convert") ? " out.hdr" : "";
         const int status = std::system((std::string(tool) + " " + file + out + " > said.txt 2>&1").c_str());
         const std::string said = readWholeFile("said.txt");
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1 && said.find(file) != std::string::npos) << said;
     }
-    EXPECT_FALSE(scratch.exists("out.hdr"));
+    EXPECT_FALSE(std::ifstream("out.hdr").good());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// RecordingPlatform: fake platform services with a settable clock, cursor and keys, a GL lookup that can hide entry
-// points, and a record of message boxes.
+// RecordingPlatform: a settable clock, cursor and keys, GL entry points it can hide, and a record of messages.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +25,6 @@ public:
     std::set<int> keysDown;
     std::set<std::string> missingEntryPoints;    // names the GL lookup pretends not to know
     std::optional<std::string> extensionString;  // replaces the context's extension string
-    bool yesNoAnswer = true;
     std::vector<Message> messages;
 
     std::uint32_t ticks() override { return tickCount; }
@@ -45,6 +43,6 @@ public:
     }
     bool askYesNo(const char* title, const std::string& text) override {
         messages.push_back({title, text, MessageIcon::Question});
-        return yesNoAnswer;
+        return true;
     }
 };

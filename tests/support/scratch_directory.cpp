@@ -31,8 +31,6 @@ void ScratchDirectory::writeFile(const std::string& name, const std::string& con
 
 std::string ScratchDirectory::readFile(const std::string& name) const { return readWholeFile(file(name)); }
 
-bool ScratchDirectory::exists(const std::string& name) const { return fs::exists(file(name)); }
-
 void linkRunData(const std::string& directory) {
     for (const fs::directory_entry& entry : fs::directory_iterator(LUMIVOR_RUN_DIR)) {
         const fs::path name = entry.path().filename();

@@ -15,15 +15,13 @@ public:
 
     void writeFile(const std::string& name, const std::string& content) const;
     std::string readFile(const std::string& name) const;
-    bool exists(const std::string& name) const;
 
 private:
     std::string path_;
     std::string previousDirectory_;
 };
 
-// Links every data file of the build's run directory into directory: all but
-// config.cfg, Log.txt, the program and screenshots, which a test makes itself.
+// Links the build's run data into directory: all but config.cfg, Log.txt, the program and screenshots.
 void linkRunData(const std::string& directory);
 
 // Reads a whole file; empty when it cannot be opened.

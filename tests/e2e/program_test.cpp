@@ -159,7 +159,7 @@ TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
 
 // The gl tests show what a chosen map gives; here that the option reaches the program.
 TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineIsRead) {
-    sendKeys(start(run, {"--environment", "1=missing.exr"}), "key", "F12");
+    sendKeys(start(run, {"--environment", "3=missing.exr"}), "key", "F12");
     EXPECT_TRUE(
         waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);

@@ -15,16 +15,13 @@
 # Runs inside the private display (scripts/with-display.sh) by itself.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-if [ "${LUMIVOR_INSIDE_DISPLAY:-}" != 1 ]; then
-    LUMIVOR_INSIDE_DISPLAY=1 exec bash "$root/scripts/with-display.sh" bash "$0" "$@"
-fi
+# shellcheck source=../scripts/revision-build.sh
+source "$root/scripts/revision-build.sh"
 revision="${1:-}"
 rounds="${2:-3}"
 frames=10
 run_dir="${LUMIVOR_RUN_DIR:-$root/build/run}"
 [ -x "$run_dir/lumivor" ] || { echo "no build in $run_dir: run scripts/build.sh first" >&2; exit 1; }
-# shellcheck source=../scripts/revision-build.sh
-source "$root/scripts/revision-build.sh"
 
 builds=(this)
 declare -A source_dir=([this]="$run_dir")

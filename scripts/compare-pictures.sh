@@ -13,17 +13,14 @@
 # Pictures are kept in the folder named by LUMIVOR_PICTURES, if set.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-if [ "${LUMIVOR_INSIDE_DISPLAY:-}" != 1 ]; then
-    LUMIVOR_INSIDE_DISPLAY=1 exec bash "$root/scripts/with-display.sh" bash "$0" "$@"
-fi
+# shellcheck source=revision-build.sh
+source "$root/scripts/revision-build.sh"
 revision="${1:?usage: compare-pictures.sh REV}"
 build_dir="${LUMIVOR_BUILD_DIR:-$root/build}"
 run_dir="$build_dir/run"
 psnr="$build_dir/tools/lumivor-psnr"
 frames=6
 [ -x "$run_dir/lumivor" ] && [ -x "$psnr" ] || { echo "build this checkout first (scripts/build.sh)" >&2; exit 1; }
-# shellcheck source=revision-build.sh
-source "$root/scripts/revision-build.sh"
 echo "building $revision in a scratch folder ..." >&2
 build_revision "$revision"
 pictures="${LUMIVOR_PICTURES:-$scratch_root/pictures}"

@@ -163,13 +163,7 @@ private:
     }
 
     void takeScreenshot(AppWindow& window, bool frontBuffer) {
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        nativeDrawableSize(window.native, drawableWidth, drawableHeight);
-        // The passes draw the configured size anchored at the lower-left corner.
-        const int width = window.width < drawableWidth ? window.width : drawableWidth;
-        const int height = window.height < drawableHeight ? window.height : drawableHeight;
-        if (saveScreenshot(options_.screenshotPath, width, height, frontBuffer)) {
+        if (saveScreenshot(window, options_.screenshotPath, frontBuffer)) {
             std::fprintf(stderr, "lumivor: screenshot saved to %s\n", options_.screenshotPath.c_str());
         }
         screenshotTaken_ = true;

@@ -21,9 +21,9 @@ bool parsePositiveInt(const char* text, int& value) {
     return true;
 }
 
-// "N=FILE" with N from 1 to 3 and a non-empty FILE.
+// "N=FILE" with N from 1 to the environment count and a non-empty FILE.
 bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
-    if (text[0] < '1' || text[0] > '3' || text[1] != '=' || text[2] == '\0') {
+    if (text[0] < '1' || text[0] >= '1' + kEnvironmentCount || text[1] != '=' || text[2] == '\0') {
         return false;
     }
     options.environmentFiles[text[0] - '1'] = text + 2;

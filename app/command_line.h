@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "environment/environment_lights.h"
+
 struct CommandLineOptions {
     bool windowed = false;    // answer the start-up question with No
     bool fullScreen = false;  // answer it with Yes
@@ -13,8 +15,8 @@ struct CommandLineOptions {
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     int frameTime = 0;        // milliseconds every frame advances the clock by; 0 reads the real clock
     std::string screenshotPath;
-    std::string
-        environmentFiles[3];  // --environment N=FILE: the file environment N - 1 reads; empty keeps the built-in one
+    std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
+                                                      // keeps the built-in one
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -22,11 +22,6 @@ PendingDrop& pending() {
     return *drop;
 }
 
-std::string baseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool hasMapExtension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || dot < path.size() - 4) {
@@ -60,13 +55,13 @@ void report(const std::string& text, const std::string& overlayText) {
 
 void dropEnvironmentFile(const std::string& path) {
     if (!hasMapExtension(path)) {
-        const std::string text = "Not used: " + baseName(path) + " (drop an .hdr or .exr map)";
+        const std::string text = "Not used: " + fileBaseName(path) + " (drop an .hdr or .exr map)";
         report(text, text);
         return;
     }
     pending().path = path;
     pending().waiting = true;
-    showOverlayStatus("Loading " + baseName(path), 0);
+    showOverlayStatus("Loading " + fileBaseName(path), 0);
 }
 
 void loadDroppedEnvironment(AppWindow& window) {
@@ -82,9 +77,8 @@ void loadDroppedEnvironment(AppWindow& window) {
         std::fprintf(stderr, "lumivor: environment %d now uses %s\n", environment + 1, path.c_str());
         std::fflush(stderr);
     } else {
-        report("Could not load " + path + ": " + cause, "Could not load " + baseName(path) + ": " + headline(cause));
+        report("Could not load " + path + ": " + cause,
+               "Could not load " + fileBaseName(path) + ": " + headline(cause));
     }
     window.lastTickCount = platform().ticks();
 }
-
-bool environmentDropPending() { return pending().waiting; }

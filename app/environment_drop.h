@@ -16,6 +16,3 @@ void dropEnvironmentFile(const std::string& path);
 // The frame clock restarts after a load, so the time spent loading does not
 // jump the camera and the animation.
 void loadDroppedEnvironment(AppWindow& window);
-
-// True while a dropped file waits to be loaded.
-bool environmentDropPending();

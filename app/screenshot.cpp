@@ -5,9 +5,18 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 
-bool saveScreenshot(const std::string& path, int width, int height, bool frontBuffer) {
+#include "platform/native_window.h"
+
+bool saveScreenshot(const AppWindow& window, const std::string& path, bool frontBuffer) {
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    nativeDrawableSize(window.native, drawableWidth, drawableHeight);
+    // The passes draw the configured size anchored at the lower-left corner.
+    const int width = std::min(window.width, drawableWidth);
+    const int height = std::min(window.height, drawableHeight);
     if (width < 1 || height < 1) {
         return false;
     }

@@ -1,7 +1,9 @@
-// Screenshots: reads back the lower-left width x height of the window and writes it as a PNG file.
+// Screenshots: reads back the part of the window the passes draw and writes it as a PNG file.
 #pragma once
 
 #include <string>
 
+#include "app/app_window.h"
+
 // Reads the back buffer (before the swap) or the front buffer (after it).
-bool saveScreenshot(const std::string& path, int width, int height, bool frontBuffer);
+bool saveScreenshot(const AppWindow& window, const std::string& path, bool frontBuffer);

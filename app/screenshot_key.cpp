@@ -9,7 +9,6 @@
 
 #include "app/screenshot.h"
 #include "frame/overlay_status.h"
-#include "platform/native_window.h"
 
 namespace {
 
@@ -42,14 +41,8 @@ void saveRequestedScreenshot(const AppWindow& window) {
         return;
     }
     screenshotRequested = false;
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    nativeDrawableSize(window.native, drawableWidth, drawableHeight);
-    // The passes draw the configured size anchored at the lower-left corner.
-    const int width = window.width < drawableWidth ? window.width : drawableWidth;
-    const int height = window.height < drawableHeight ? window.height : drawableHeight;
     const std::string name = screenshotFileName(std::time(nullptr), fileExists);
-    if (!saveScreenshot(name, width, height, false)) {
+    if (!saveScreenshot(window, name, false)) {
         showOverlayStatus("Could not save " + name, kStatusMilliseconds);
         return;
     }

@@ -17,6 +17,14 @@ namespace {
 // The small sphere at the character's feet casts a shadow but is never drawn in view.
 constexpr float kHiddenSphereScale = 0.2f;
 
+// A display list under a translation, between a push and a pop.
+void callListAt(GLuint list, const Vector3& centre) {
+    glPushMatrix();
+    glTranslatef(centre.x, centre.y, centre.z);
+    glCallList(list);
+    glPopMatrix();
+}
+
 }  // namespace
 
 void drawGroundQuad() {
@@ -34,12 +42,7 @@ void drawGroundQuad() {
     glEnd();
 }
 
-void drawSphereAt(const Vector3& centre) {
-    glPushMatrix();
-    glTranslatef(centre.x, centre.y, centre.z);
-    glCallList(sceneResources().sphereList);
-    glPopMatrix();
-}
+void drawSphereAt(const Vector3& centre) { callListAt(sceneResources().sphereList, centre); }
 
 void drawShadowCasters() {
     const GLuint list = sceneResources().shadowSphereList;
@@ -49,10 +52,7 @@ void drawShadowCasters() {
     glCallList(list);
     glPopMatrix();
     for (const Vector3& centre : {sceneState().spherePosition, kLeftSpherePosition, kBackSpherePosition}) {
-        glPushMatrix();
-        glTranslatef(centre.x, centre.y, centre.z);
-        glCallList(list);
-        glPopMatrix();
+        callListAt(list, centre);
     }
     drawGroundQuad();
 }

@@ -33,17 +33,21 @@ FIBITMAP* refuse(std::string* cause, const std::string& text) {
     return nullptr;
 }
 
-// Brings what the reader delivered to RGB floats, stretches it to width x
-// height and unloads it.
-FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height, std::string* cause) {
-    FIBITMAP* rgb = loaded;
-    if (FreeImage_GetImageType(loaded) != FIT_RGBF) {
-        // OpenEXR maps may come with alpha or as half floats.
-        rgb = FreeImage_ConvertToRGBF(loaded);
-        FreeImage_Unload(loaded);
-        if (rgb == nullptr) {
-            return refuse(cause, "its pixels cannot be turned into RGB floats");
-        }
+// Brings what the reader delivered to RGB floats; the delivered image is unloaded when converted.
+FIBITMAP* toRgbFloats(FIBITMAP* loaded, std::string* cause) {
+    if (FreeImage_GetImageType(loaded) == FIT_RGBF) {
+        return loaded;
+    }
+    // OpenEXR maps may come with alpha or as half floats.
+    FIBITMAP* rgb = FreeImage_ConvertToRGBF(loaded);
+    FreeImage_Unload(loaded);
+    return rgb != nullptr ? rgb : refuse(cause, "its pixels cannot be turned into RGB floats");
+}
+
+// Stretches an RGB float image to width x height and unloads it.
+FIBITMAP* rescaleImage(FIBITMAP* rgb, int width, int height, std::string* cause) {
+    if (rgb == nullptr) {
+        return nullptr;
     }
     FIBITMAP* rescaled = FreeImage_Rescale(rgb, width, height, FILTER_BSPLINE);
     FreeImage_Unload(rgb);
@@ -59,17 +63,26 @@ FIBITMAP* rescaleLoadedImage(FIBITMAP* loaded, int width, int height, std::strin
 
 }  // namespace
 
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
+FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
     // Mapped once: the header check and FreeImage read the same bytes.
     FileMapping file;
     if (!file.open(fileName)) {
         return refuse(cause, file.failure());
     }
-    return loadRescaledEnvironmentImageFromMemory(file.data(), file.size(), width, height, kMaxHdrPixels, cause);
+    return loadEnvironmentImageFromMemory(file.data(), file.size(), kMaxHdrPixels, cause);
+}
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
+    return rescaleImage(loadEnvironmentImage(fileName, cause), width, height, cause);
 }
 
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
                                                  std::uint64_t maxPixels, std::string* cause) {
+    return rescaleImage(loadEnvironmentImageFromMemory(bytes, size, maxPixels, cause), width, height, cause);
+}
+
+FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
+                                         std::string* cause) {
     // The memory handle counts bytes in 32 bits.
     if (size > kMaxMemoryFileBytes) {
         return refuse(cause, "too large: " + std::to_string(size) + " bytes (the limit is 4 GB)");
@@ -104,7 +117,7 @@ FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, siz
         }
         return refuse(cause, "its picture data cannot be decoded" + (said.empty() ? "" : " (FreeImage: " + said + ")"));
     }
-    return rescaleLoadedImage(loaded, width, height, cause);
+    return toRgbFloats(loaded, cause);
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {

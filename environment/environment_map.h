@@ -12,18 +12,22 @@
 
 #include "environment/hdr_header.h"
 
-// Reads fileName and stretches it to width x height with the B-spline filter,
-// also when it already has that size. A file that starts with the OpenEXR
-// magic number is read as OpenEXR, anything else as Radiance HDR (whatever
-// its name suggests). Null when the file is missing or unreadable, when its
-// header is malformed, unsupported or announces too large a picture (see
-// hdr_header.h), or when its picture cannot be decoded; cause, when given,
-// then says why in words for the user. The caller unloads the result with
-// FreeImage_Unload.
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause = nullptr);
-
+// Reads fileName as an RGB float image at its own size. A file that starts
+// with the OpenEXR magic number is read as OpenEXR, anything else as Radiance
+// HDR (whatever its name suggests). Null when the file is missing or
+// unreadable, when its header is malformed, unsupported or announces too large
+// a picture (see hdr_header.h), or when its picture cannot be decoded; cause,
+// when given, then says why in words for the user. The caller unloads the
+// result with FreeImage_Unload.
+FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause = nullptr);
 // The same for a file held in memory (bytes .. bytes + size); maxPixels
 // bounds the size its header may announce.
+FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size,
+                                         std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
+
+// Both of the above, then stretched to width x height with the B-spline
+// filter, also when the map already has that size.
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause = nullptr);
 FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
                                                  std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
 

@@ -17,11 +17,18 @@ namespace {
 constexpr int kChannels = 3;
 constexpr size_t kPixelFloats = static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels;
 
+// Environment e's lights from its map's pixels, and the ground's share of their energy.
+void storeLights(int environment, const float* pixels) {
+    EnvironmentLights& lights = environmentLights();
+    extractLights(pixels, kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
+                  lights.colours[environment], lights.solidAngles[environment]);
+    lights.updateGroundEnergy(environment);
+}
+
 }  // namespace
 
 void loadEnvironments(GLuint textures[kEnvironmentCount]) {
     FreeImage_Initialise(FALSE);
-    EnvironmentLights& lights = environmentLights();
     std::vector<float> pixels(kPixelFloats);
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         const std::string& file = environmentFile(environment);
@@ -39,9 +46,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             }
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }
-        extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                      lights.colours[environment], lights.solidAngles[environment]);
-        lights.updateGroundEnergy(environment);
+        storeLights(environment, pixels.data());
     }
 }
 
@@ -57,12 +62,10 @@ bool replaceEnvironment(int environment, const std::string& path, GLuint texture
     // The same read-back as at start-up, so the lights match a start with this file.
     std::vector<float> pixels(kPixelFloats);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
-    EnvironmentLights& lights = environmentLights();
-    extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                  lights.colours[environment], lights.solidAngles[environment]);
-    lights.updateGroundEnergy(environment);
+    storeLights(environment, pixels.data());
     glDeleteTextures(1, &textures[environment]);
     textures[environment] = texture;
+    EnvironmentLights& lights = environmentLights();
     if (lights.currentEnvironment == environment) {
         lights.copyToCurrent(environment);
     }

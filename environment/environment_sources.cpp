@@ -34,8 +34,9 @@ const std::string& environmentFile(int environment) { return sources().files[env
 
 bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
 
-std::string environmentFileLabel(int environment) {
-    const std::string& path = environmentFile(environment);
+std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
+
+std::string fileBaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }

@@ -17,3 +17,5 @@ const std::string& environmentFile(int environment);
 bool environmentFileChosen(int environment);
 // The chosen file's name without its folder, for the overlay.
 std::string environmentFileLabel(int environment);
+// A path's last component: the file's name without its folder.
+std::string fileBaseName(const std::string& path);

@@ -1,14 +1,16 @@
 // Radiance HDR header check: line by line up to the size line, which must be "-Y <height> +X <width>".
 #include "environment/hdr_header.h"
 
+#include <limits>
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view kMagic = "#?";
 constexpr int kDecimalBase = 10;
-// More digits than this make a side far beyond any limit; they are not summed.
+// More digits than this make a side far beyond any limit: it reads as kAbsurdSide.
 constexpr std::size_t kMaxSideDigits = 12;
+constexpr std::uint64_t kAbsurdSide = std::numeric_limits<std::uint64_t>::max();
 constexpr std::size_t kQuotedSizeLine = 40;
 
 enum class LineResult { Complete, Truncated, TooLong, HasZero };
@@ -43,9 +45,8 @@ bool readAxis(std::string_view& text, char& sign, char& axis, std::uint64_t& sid
         if (digits == 0 && text[digits] == '0') {
             return false;
         }
-        if (digits < kMaxSideDigits) {
-            side = side * kDecimalBase + static_cast<std::uint64_t>(text[digits] - '0');
-        }
+        side = digits < kMaxSideDigits ? side * kDecimalBase + static_cast<std::uint64_t>(text[digits] - '0')
+                                       : kAbsurdSide;
         ++digits;
     }
     text.remove_prefix(digits);
@@ -98,13 +99,11 @@ HdrHeaderCheck checkSizeLine(std::string_view line, std::uint64_t maxPixels) {
                           "\" is not supported (the Radiance HDR reader takes only \"-Y +X\", rows from the top)");
     }
     HdrHeaderCheck check;
-    check.height = side1;
-    check.width = side2;
     const bool sideTooLarge =
         side1 > static_cast<std::uint64_t>(kMaxHdrSide) || side2 > static_cast<std::uint64_t>(kMaxHdrSide);
     if (sideTooLarge || side1 * side2 > maxPixels) {
         check.status = HdrHeaderStatus::TooLarge;
-        const std::string size = side1 > 999999999999ull || side2 > 999999999999ull
+        const std::string size = side1 == kAbsurdSide || side2 == kAbsurdSide
                                      ? std::string("an absurd size")
                                      : std::to_string(side2) + " x " + std::to_string(side1) + " pixels";
         check.cause = "too large: " + size + " (the limit is " + std::to_string(maxPixels) + " pixels and " +
@@ -148,8 +147,4 @@ HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std:
         return lineProblem(result);
     }
     return checkSizeLine(line, maxPixels);
-}
-
-bool hdrHeaderAcceptable(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels) {
-    return checkHdrHeader(bytes, size, maxPixels).status == HdrHeaderStatus::Acceptable;
 }

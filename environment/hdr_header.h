@@ -27,8 +27,6 @@ enum class HdrHeaderStatus {
 
 struct HdrHeaderCheck {
     HdrHeaderStatus status = HdrHeaderStatus::NotRadiance;
-    std::uint64_t width = 0;  // as announced, when the size line could be read
-    std::uint64_t height = 0;
     std::string cause;  // for the user: what is wrong, empty when acceptable
 };
 
@@ -40,6 +38,3 @@ struct HdrHeaderCheck {
 // overflowing size makes it read far outside its picture, so such files never
 // reach it.
 HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels = kMaxHdrPixels);
-
-// True when checkHdrHeader finds the header acceptable.
-bool hdrHeaderAcceptable(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels = kMaxHdrPixels);

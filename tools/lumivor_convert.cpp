@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
-#include "environment/hdr_header.h"
-#include "platform/file_mapping.h"
+#include "environment/environment_map.h"
 
 namespace {
 
@@ -16,44 +16,12 @@ int fail(const char* what, const char* file) {
     return kExitFailure;
 }
 
-// Format from the file's content first, its name second.
-FREE_IMAGE_FORMAT formatOf(const char* file) {
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(file, 0);
-    if (format == FIF_UNKNOWN) {
-        format = FreeImage_GetFIFFromFilename(file);
-    }
-    return format;
-}
-
 int convert(const char* input, const char* output) {
-    std::FILE* probe = std::fopen(input, "rb");
-    if (probe == nullptr) {
-        return fail("cannot open input", input);
-    }
-    std::fclose(probe);
-    const FREE_IMAGE_FORMAT format = formatOf(input);
-    if (format != FIF_EXR && format != FIF_HDR) {
-        return fail("not an OpenEXR or Radiance HDR image", input);
-    }
-    if (format == FIF_HDR) {
-        // FreeImage's reader trusts the size line; absurd or unsupported headers never reach it.
-        FileMapping file;
-        if (!file.open(input)) {
-            return fail(file.failure().c_str(), input);
-        }
-        const HdrHeaderCheck header = checkHdrHeader(file.data(), file.size());
-        if (header.status != HdrHeaderStatus::Acceptable) {
-            return fail(header.cause.c_str(), input);
-        }
-    }
-    FIBITMAP* image = FreeImage_Load(format, input, 0);
-    if (image == nullptr) {
-        return fail("cannot read image", input);
-    }
-    FIBITMAP* rgb = FreeImage_ConvertToRGBF(image);
-    FreeImage_Unload(image);
+    // The program's own reader: the same header checks, so absurd or unsupported headers never reach FreeImage.
+    std::string cause;
+    FIBITMAP* rgb = loadEnvironmentImage(input, &cause);
     if (rgb == nullptr) {
-        return fail("cannot convert to RGB floats", input);
+        return fail(cause.c_str(), input);
     }
     const bool saved = FreeImage_Save(FIF_HDR, rgb, output, 0) != FALSE;
     FreeImage_Unload(rgb);

@@ -91,13 +91,7 @@ int run(const Options& options) {
     }
 
     if (options.image != nullptr) {
-        const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(options.file, 0) == FIF_EXR ? FIF_EXR : FIF_HDR;
-        FIBITMAP* loaded = FreeImage_Load(format, options.file, 0);
-        FIBITMAP* map =
-            loaded != nullptr && FreeImage_GetImageType(loaded) != FIT_RGBF ? FreeImage_ConvertToRGBF(loaded) : loaded;
-        if (map != loaded && loaded != nullptr) {
-            FreeImage_Unload(loaded);
-        }
+        FIBITMAP* map = loadEnvironmentImage(options.file);
         const bool saved = map != nullptr && saveLightMapPicture(map, extractor.leaves(), kEnvironmentMapSize,
                                                                  kEnvironmentMapSize, options.image);
         if (map != nullptr) {

@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "character/skinned_model.h"
 #include "math/quaternion.h"
 #include "math/vector3.h"
 
 namespace character_generator {
 
 constexpr float kPi = 3.14159265358979f;
-constexpr int kMaxInfluences = 4;
+constexpr int kMaxInfluences = kInfluencesPerVertex;
 
 // 0 below 0, 1 above 1, and a smooth S between.
 inline float smoothstep(float t) {

@@ -6,11 +6,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/app_config.h"
-#include "app/app_window.h"
 #include "app/environment_drop.h"
 #include "app/keyboard_controls.h"
-#include "app/projections.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
 #include "app/stepped_clock.h"
@@ -19,9 +16,12 @@
 #include "frame/draw_frame.h"
 #include "frame/pass_timer.h"
 #include "frame/scene_lifecycle.h"
+#include "gpu/projections.h"
 #include "platform/message_box.h"
 #include "platform/native_window.h"
 #include "platform/platform_services.h"
+#include "state/app_config.h"
+#include "state/app_window.h"
 
 namespace {
 

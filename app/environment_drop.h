@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/app_window.h"
+#include "state/app_window.h"
 
 // Takes a file dropped on the window: an .hdr or .exr name waits for the next
 // frame, which shows "Loading NAME"; any other name is refused at once, on

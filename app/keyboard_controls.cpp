@@ -1,7 +1,6 @@
 // updateScene: the per-frame update step between message handling and drawing.
 #include "app/keyboard_controls.h"
 
-#include "app/scene_state.h"
 #include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "character/skinned_model.h"
@@ -10,6 +9,7 @@
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "platform/virtual_keys.h"
+#include "state/scene_state.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/app_window.h"
+#include "state/app_window.h"
 
 // Reads the back buffer (before the swap) or the front buffer (after it).
 bool saveScreenshot(const AppWindow& window, const std::string& path, bool frontBuffer);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/app_window.h"
+#include "state/app_window.h"
 
 // The file name for a screenshot taken at local time now: lumivor-YYYYMMDD-
 // HHMMSS.png, or with "-2", "-3" ... before ".png" while exists says the name

@@ -2,8 +2,8 @@
 #include "app/window_procedure.h"
 
 #include "app/environment_drop.h"
-#include "app/projections.h"
 #include "app/screenshot_key.h"
+#include "gpu/projections.h"
 #include "platform/virtual_keys.h"
 
 int programRunning = 0;

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "app/app_config.h"
 #include "platform/platform_services.h"
 #include "platform/virtual_keys.h"
+#include "state/app_config.h"
 
 namespace {
 constexpr float kSecondsPerTick = 0.001f;

@@ -4,8 +4,6 @@
 
 #include <GL/gl.h>
 
-#include "app/projections.h"
-#include "app/scene_state.h"
 #include "camera/camera.h"
 #include "character/skinned_model.h"
 #include "environment/environment_lights.h"
@@ -13,7 +11,9 @@
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
 #include "gpu/glsl_manager.h"
+#include "gpu/projections.h"
 #include "gpu/render_targets.h"
+#include "state/scene_state.h"
 
 namespace {
 

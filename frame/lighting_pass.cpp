@@ -5,15 +5,15 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "app/projections.h"
-#include "app/scene_state.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
 #include "gpu/glsl_manager.h"
+#include "gpu/projections.h"
 #include "gpu/render_targets.h"
+#include "state/scene_state.h"
 
 namespace {
 

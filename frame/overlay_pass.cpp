@@ -6,13 +6,13 @@
 
 #include <cstdio>
 
-#include "app/scene_state.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_sources.h"
 #include "frame/overlay_status.h"
 #include "frame/shader_programs.h"
 #include "gpu/logger.h"
 #include "gpu/overlay_font.h"
+#include "state/scene_state.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "app/projections.h"
-#include "app/scene_state.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
 #include "gpu/glsl_manager.h"
+#include "gpu/projections.h"
 #include "gpu/render_targets.h"
+#include "state/scene_state.h"
 
 namespace {
 

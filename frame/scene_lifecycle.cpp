@@ -4,8 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/app_config.h"
-#include "app/scene_state.h"
 #include "camera/camera.h"
 #include "character/mesh_buffers.h"
 #include "character/skinned_model.h"
@@ -21,6 +19,8 @@
 #include "platform/gl_entry_points.h"
 #include "platform/heap_release.h"
 #include "platform/platform_services.h"
+#include "state/app_config.h"
+#include "state/scene_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Scene initialisation and shutdown: everything a frame needs, created once per window.
 #pragma once
 
-#include "app/app_window.h"
+#include "state/app_window.h"
 
 // Creates the scene's resources for a freshly created window. What cannot be
 // read is reported and replaced; only an unreadable noise map ends the program.

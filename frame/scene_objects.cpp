@@ -5,9 +5,9 @@
 
 #include <initializer_list>
 
-#include "app/scene_state.h"
 #include "character/skinned_model.h"
 #include "frame/scene_resources.h"
+#include "state/scene_state.h"
 
 const Vector3 kLeftSpherePosition{-3.5f, 0.45f, -3.0f};
 const Vector3 kBackSpherePosition{0.0f, 0.45f, -3.0f};

@@ -5,8 +5,8 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
-#include "app/app_window.h"
 #include "environment/environment_lights.h"
+#include "state/app_window.h"
 
 class RenderTargets;
 

@@ -1,11 +1,11 @@
 // Render-target table of the frame: G-buffer, lit image, sky, bloom chain, resolve and one shadow map per light.
 #include "frame/scene_targets.h"
 
-#include "app/scene_state.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "gpu/render_targets.h"
 #include "platform/heap_release.h"
+#include "state/scene_state.h"
 
 void createSceneTargets() {
     SceneResources& resources = sceneResources();

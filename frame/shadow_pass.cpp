@@ -4,13 +4,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/projections.h"
-#include "app/scene_state.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "gpu/glsl_manager.h"
+#include "gpu/projections.h"
 #include "gpu/render_targets.h"
+#include "state/scene_state.h"
 
 namespace {
 

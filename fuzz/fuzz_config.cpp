@@ -4,9 +4,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/app_config.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/quiet_platform.h"
+#include "state/app_config.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     installQuietPlatform();

@@ -7,7 +7,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${LUMIVOR_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
-cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DLUMIVOR_SANITIZE=ON -DLUMIVOR_BUILD_BENCHMARKS=OFF
+launcher=()  # ccache where it is installed, as in build.sh
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DLUMIVOR_SANITIZE=ON -DLUMIVOR_BUILD_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build "$build_dir" -j "$jobs"
 
 cd "$build_dir"

@@ -7,15 +7,15 @@
 #include <set>
 #include <sstream>
 
-#include "app/app_config.h"
-#include "app/app_window.h"
 #include "app/keyboard_controls.h"
-#include "app/scene_state.h"
 #include "app/screenshot_key.h"
 #include "app/window_procedure.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "platform/virtual_keys.h"
+#include "state/app_config.h"
+#include "state/app_window.h"
+#include "state/scene_state.h"
 
 TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
     const std::pair<const char*, std::array<int, 3>> cases[] = {

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "app/app_config.h"
 #include "camera/camera.h"
 #include "platform/virtual_keys.h"
+#include "state/app_config.h"
 #include "support/recording_platform.h"
 
 namespace {

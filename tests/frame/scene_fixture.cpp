@@ -9,9 +9,7 @@
 #include <memory>
 #include <sstream>
 
-#include "app/app_config.h"
 #include "app/keyboard_controls.h"
-#include "app/scene_state.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
 #include "frame/draw_frame.h"
@@ -20,6 +18,8 @@
 #include "frame/scene_targets.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
+#include "state/app_config.h"
+#include "state/scene_state.h"
 #include "support/gl_test_context.h"
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"

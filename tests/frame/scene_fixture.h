@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_window.h"
 #include "math/vector3.h"
+#include "state/app_window.h"
 
 class SceneFixture : public ::testing::Test {
 public:

@@ -11,7 +11,6 @@
 #include <numeric>
 
 #include "app/environment_drop.h"
-#include "app/scene_state.h"
 #include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
@@ -26,6 +25,7 @@
 #include "platform/native_window.h"
 #include "platform/virtual_keys.h"
 #include "scene_fixture.h"
+#include "state/scene_state.h"
 #include "support/program_run.h"
 #include "support/scratch_directory.h"
 

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
-#include "app/scene_state.h"
 #include "frame/scene_lifecycle.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "gpu/overlay_font.h"
 #include "platform/platform_services.h"
+#include "state/app_config.h"
+#include "state/scene_state.h"
 #include "support/gl_test_context.h"
 #include "support/program_run.h"
 #include "support/scratch_directory.h"

@@ -34,8 +34,3 @@ struct AppWindow {
     int isVisible = 0;  // frames are only drawn while this is 1
     std::uint32_t lastTickCount = 0;
 };
-
-// 1 while the program keeps re-creating its window; cleared to end the run.
-extern int programRunning;
-// The full-screen choice for the next window; flipped by the toggle message.
-extern int fullscreenRequested;

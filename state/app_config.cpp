@@ -1,5 +1,5 @@
 // AppConfig: three whitespace-separated integers, width, height and supersampling factor.
-#include "app/app_config.h"
+#include "state/app_config.h"
 
 #include <cstdio>
 #include <fstream>

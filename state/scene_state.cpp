@@ -1,5 +1,5 @@
 // The program-wide SceneState, alive from start-up with its initial values.
-#include "app/scene_state.h"
+#include "state/scene_state.h"
 
 SceneState& sceneState() {
     static SceneState state;

@@ -1,5 +1,5 @@
 // Projection set-ups on the fixed-function matrix stacks.
-#include "app/projections.h"
+#include "gpu/projections.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,8 +1,8 @@
 // SceneState: the values the user steers and every pass of the frame reads.
 #pragma once
 
-#include "frame/shader_programs.h"
 #include "math/vector3.h"
+#include "state/program_slots.h"
 
 struct SceneState {
     int renderWidth = 800;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "environment/environment_sources.h"
+
 namespace {
 
 // A minute per frame: beyond it a fixed step means nothing useful.
@@ -28,6 +30,27 @@ bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
     }
     options.environmentFiles[text[0] - '1'] = text + 2;
     return true;
+}
+
+// The file given without an option: a map lights environment 1, the one shown first.
+bool useOpenedFile(CommandLineOptions& options, std::string& message) {
+    const std::string& file = options.openedFile;
+    if (hasEnvironmentMapExtension(file)) {
+        if (!options.environmentFiles[0].empty()) {
+            message =
+                "'" + file + "' and --environment 1=" + options.environmentFiles[0] + " both name environment 1's map";
+            return false;
+        }
+        options.environmentFiles[0] = file;
+        return true;
+    }
+    if (hasFileExtension(file, "gltf") || hasFileExtension(file, "glb")) {
+        // Model hook: once the program shows glTF models, a .gltf or .glb given alone becomes the --model file here.
+        message = "'" + file + "' is a glTF model; this version shows only its built-in character";
+        return false;
+    }
+    message = "'" + file + "' is neither a map (.hdr, .exr) nor a model (.gltf, .glb)";
+    return false;
 }
 
 }  // namespace
@@ -80,10 +103,19 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
             return CommandLineResult::Version;
+        } else if (arg[0] != '-' && arg[0] != '\0') {
+            if (!options.openedFile.empty()) {
+                message = "only one file may be given without an option, not also '" + std::string(arg) + "'";
+                return CommandLineResult::Error;
+            }
+            options.openedFile = arg;
         } else {
             message = std::string("unknown option '") + arg + "'";
             return CommandLineResult::Error;
         }
+    }
+    if (!options.openedFile.empty() && !useOpenedFile(options, message)) {
+        return CommandLineResult::Error;
     }
     if (options.windowed && options.fullScreen) {
         message = "--windowed and --fullscreen exclude each other";
@@ -92,13 +124,25 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
     return CommandLineResult::Run;
 }
 
+void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base) {
+    options.screenshotPath = absoluteUserPath(options.screenshotPath, base);
+    for (std::string& file : options.environmentFiles) {
+        file = absoluteUserPath(file, base);
+    }
+    options.openedFile = absoluteUserPath(options.openedFile, base);
+    // --model's file joins here when that option lands.
+}
+
 std::string usageText(const char* programName) {
     std::string text = "Usage: ";
     text += programName;
     text +=
-        " [options]\n"
+        " [options] [MAP]\n"
         "Real-time image-based lighting demo. Reads config.cfg, Shader/, the HDR maps,\n"
-        "noise.bmp and animation2.txt from the working directory and writes Log.txt.\n"
+        "noise.bmp and animation2.txt from the working directory and writes Log.txt there.\n"
+        "Started in a folder without them, it runs in ~/.local/share/lumivor (or\n"
+        "$XDG_DATA_HOME/lumivor), linked to the installed data. MAP, an .hdr or .exr file,\n"
+        "lights environment 1. Files may be given relative to the current folder or with ~/.\n"
         "\n"
         "Options:\n"
         "  --windowed         run in a window without asking\n"

@@ -1,9 +1,10 @@
-// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, help and
-// version.
+// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
+// a file opened without an option, help and version.
 #pragma once
 
 #include <string>
 
+#include "app/user_path.h"
 #include "environment/environment_lights.h"
 
 struct CommandLineOptions {
@@ -17,6 +18,7 @@ struct CommandLineOptions {
     std::string screenshotPath;
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
+    std::string openedFile;  // a file given without an option, as a desktop's "Open with" passes it
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -26,5 +28,8 @@ enum class CommandLineResult { Run, Help, Version, Error };
 // Parses argv; on Error, message says what was wrong.
 CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
                                    std::string& message);
+
+// Makes every file the user named absolute (absoluteUserPath), before the program changes into its run directory.
+void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base);
 
 std::string usageText(const char* programName);

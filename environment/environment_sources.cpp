@@ -1,6 +1,8 @@
 // Environment sources: the table of map files, built-in names until the user replaces one.
 #include "environment/environment_sources.h"
 
+#include <cctype>
+
 namespace {
 
 struct Sources {
@@ -39,4 +41,16 @@ std::string environmentFileLabel(int environment) { return fileBaseName(environm
 std::string fileBaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool hasFileExtension(const std::string& path, const char* extension) {
+    const std::size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') return false;
+    std::string own = path.substr(dot + 1);
+    for (char& c : own) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return own == extension;
+}
+
+bool hasEnvironmentMapExtension(const std::string& path) {
+    return hasFileExtension(path, "hdr") || hasFileExtension(path, "exr");
 }

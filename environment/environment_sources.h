@@ -19,3 +19,7 @@ bool environmentFileChosen(int environment);
 std::string environmentFileLabel(int environment);
 // A path's last component: the file's name without its folder.
 std::string fileBaseName(const std::string& path);
+// True when the file's name ends in a dot and the extension, in any case ("Sky.EXR" has "exr").
+bool hasFileExtension(const std::string& path, const char* extension);
+// True for the kinds of map the loader reads: ".hdr" and ".exr".
+bool hasEnvironmentMapExtension(const std::string& path);

@@ -50,6 +50,40 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     }
 }
 
+TEST(CommandLineTest, FileArgumentsBecomeAbsoluteFromTheFolderTheUserStartedIn) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--screenshot", "shots/a.png", "--environment", "1=~/maps/forest.exr", "--environment",
+                     "2=/maps/field.hdr", "--environment", "3=~user/sky.hdr"},
+                    options, message),
+              CommandLineResult::Run);
+    resolveFileArguments(options, UserPathBase{"/start", "/home/u"});
+    EXPECT_EQ(options.screenshotPath, "/start/shots/a.png");
+    EXPECT_EQ(options.environmentFiles[0], "/home/u/maps/forest.exr");
+    EXPECT_EQ(options.environmentFiles[1], "/maps/field.hdr");
+    EXPECT_EQ(options.environmentFiles[2], "/start/~user/sky.hdr");  // only the user's own home is expanded
+    EXPECT_EQ(absoluteUserPath("~", UserPathBase{"/start", "/home/u/"}), "/home/u/");
+    EXPECT_EQ(absoluteUserPath("~/a.hdr", UserPathBase{"/start", ""}), "/start/~/a.hdr");  // no home: as typed
+    EXPECT_EQ(absoluteUserPath("a.hdr", UserPathBase{"", "/home/u"}), "a.hdr");            // no start folder: as typed
+    EXPECT_EQ(absoluteUserPath("", UserPathBase{"/start", "/home/u"}), "");                // no file chosen stays so
+}
+
+TEST(CommandLineTest, AMapGivenWithoutAnOptionLightsEnvironmentOneAndAnyOtherFileIsRefused) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--windowed", "Sky.EXR"}, options, message), CommandLineResult::Run) << message;
+    EXPECT_EQ(options.environmentFiles[0], "Sky.EXR");
+    for (const std::vector<const char*>& arguments : std::vector<std::vector<const char*>>{
+             {"a.hdr", "b.hdr"}, {"--environment", "1=a.hdr", "b.hdr"}, {"notes.txt"}, {"maps.hdr/"}}) {
+        CommandLineOptions refused;
+        EXPECT_EQ(parse(arguments, refused, message), CommandLineResult::Error) << arguments.back();
+        EXPECT_FALSE(message.empty()) << arguments.back();
+    }
+    CommandLineOptions model;
+    ASSERT_EQ(parse({"mannequin.glb"}, model, message), CommandLineResult::Error);
+    EXPECT_NE(message.find("glTF model"), std::string::npos) << message;
+}
+
 TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     CommandLineOptions options;
     std::string message;

@@ -164,7 +164,8 @@ TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineI
         waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
-    EXPECT_EQ(countOccurrences(run.standardError(), "lumivor: Environment map \"missing.exr\" cannot be used: "), 1);
+    const std::string missing = "lumivor: Environment map \"" + run.file("missing.exr") + "\" cannot be used: ";
+    EXPECT_EQ(countOccurrences(run.standardError(), missing), 1) << "named from where the program started";
     const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));
     EXPECT_EQ(path.rfind(run.directory() + "/lumivor-20", 0), 0u) << path << ": in the working directory";
     const std::vector<unsigned char> shot = loadPicture(path);

@@ -8,6 +8,7 @@ namespace {
 struct Sources {
     std::string files[kEnvironmentCount];
     bool chosen[kEnvironmentCount] = {};
+    bool failed[kEnvironmentCount] = {};
     Sources() {
         for (int e = 0; e < kEnvironmentCount; ++e) {
             files[e] = kEnvironmentFiles[e];
@@ -29,12 +30,17 @@ void setEnvironmentFile(int environment, const std::string& path) {
         return;
     }
     sources().chosen[environment] = !path.empty();
+    sources().failed[environment] = false;
     sources().files[environment] = path.empty() ? std::string(kEnvironmentFiles[environment]) : path;
 }
 
 const std::string& environmentFile(int environment) { return sources().files[environment]; }
 
 bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
+
+void setEnvironmentFileFailed(int environment, bool failed) { sources().failed[environment] = failed; }
+
+bool environmentFileFailed(int environment) { return sources().failed[environment]; }
 
 std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
 

@@ -15,6 +15,9 @@ void setEnvironmentFile(int environment, const std::string& path);
 const std::string& environmentFile(int environment);
 // True when the user chose environment e's file (command line or drop).
 bool environmentFileChosen(int environment);
+// Whether environment e's file could not be used at the latest load: its environment then has black lights.
+void setEnvironmentFileFailed(int environment, bool failed);
+bool environmentFileFailed(int environment);
 // The chosen file's name without its folder, for the overlay.
 std::string environmentFileLabel(int environment);
 // A path's last component: the file's name without its folder.

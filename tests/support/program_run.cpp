@@ -53,10 +53,11 @@ std::string runCommand(const std::string& command) {
     return output;
 }
 
-ProgramRun::ProgramRun() {
+ProgramRun::ProgramRun(bool withRunData) : program_(std::string(LUMIVOR_RUN_DIR) + "/lumivor") {
     std::string pattern = (fs::temp_directory_path() / "lumivor-run-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch run directory");
     directory_ = pattern;
+    if (!withRunData) return;
     linkRunData(directory_);
     fs::copy_file(fs::path(LUMIVOR_RUN_DIR) / "config.cfg", file("config.cfg"));
 }
@@ -131,7 +132,7 @@ void ProgramRun::prepareUnprivilegedRun(std::vector<std::string>& environment) c
 bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> environment = extraEnvironment;
     if (unprivileged_) prepareUnprivilegedRun(environment);
-    const std::string program = unprivileged_ ? file("lumivor") : std::string(LUMIVOR_RUN_DIR) + "/lumivor";
+    const std::string program = unprivileged_ ? file("lumivor") : program_;
     const std::string out = file("stdout.txt"), err = file("stderr.txt");
     exitStatus_ = -1;
     pid_ = fork();
@@ -140,7 +141,13 @@ bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vec
         std::freopen(err.c_str(), "w", stderr) == nullptr) {
         _exit(126);
     }
-    for (const std::string& assignment : environment) putenv(const_cast<char*>(assignment.c_str()));
+    for (const std::string& assignment : environment) {
+        if (assignment.find('=') == std::string::npos) {
+            unsetenv(assignment.c_str());
+        } else {
+            putenv(const_cast<char*>(assignment.c_str()));
+        }
+    }
     // Standard output and error stay open from before the switch.
     if (unprivileged_ && (setgroups(0, nullptr) != 0 || setgid(group_) != 0 || setuid(user_) != 0)) _exit(126);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};

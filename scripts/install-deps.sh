@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   blender-data
   xvfb xauth xdotool openbox x11-utils
+  desktop-file-utils
 )
 
 missing=()

@@ -161,7 +161,7 @@ std::string usageText(const char* programName) {
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
         "I/J/K/L/U/O move the sphere, H help, mouse and W/A/S/D or arrows fly, Escape quits.\n"
-        "F12 saves a screenshot in the working directory. Dropping an .hdr or .exr file on the\n"
+        "F12 saves a screenshot in the run directory. Dropping an .hdr or .exr file on the\n"
         "window replaces the current environment's map and lights.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;

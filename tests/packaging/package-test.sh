@@ -42,20 +42,29 @@ depends="$(sed -n 's/^Depends: //p' <<<"$fields")"
 grep -qx "Package: lumivor" <<<"$fields" || fail "the package is not named lumivor: $fields"
 grep -qx "Architecture: $(dpkg --print-architecture)" <<<"$fields" || fail "the architecture is wrong: $fields"
 if grep -qE -- '-dev([ ,|]|$)' <<<"$depends"; then fail "a development package is a dependency: $depends"; fi
-owner() {  # the package that installed a library, looked up with and without the merged /usr prefix
-  { dpkg -S "$1" || dpkg -S "/usr$1" || dpkg -S "${1#/usr}"; } 2>/dev/null | head -n 1 | cut -d: -f1
-}
 dpkg-deb -x "$deb" "$scratch/root"
+links=()  # "program library path", one for each library a packaged program links
 for program in "$scratch"/root/usr/bin/*; do
   for library in $(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}'); do
-    path="$(ldd "$program" | awk -v name="$library" '$1 == name {print $3}')"
-    package="$(owner "$path")"
-    if [ -z "$package" ]; then
-      fail "$(basename "$program") links $library ($path), which no installed package holds"
-    elif ! tr ' ,|' '\n\n\n' <<<"$depends" | grep -qxF "$package"; then
-      fail "$(basename "$program") links $library from $package, which is not among the dependencies: $depends"
-    fi
+    links+=("$(basename "$program") $library $(ldd "$program" | awk -v name="$library" '$1 == name {print $3}')")
   done
+done
+# One look-up for all libraries (dpkg -S reads its whole database each time), with and without the merged /usr.
+queries=()
+for link in "${links[@]}"; do
+  path="${link##* }"
+  if [ "${path:0:1}" = / ]; then queries+=("$path" "/usr$path" "${path#/usr}"); fi
+done
+owners="$(dpkg -S "${queries[@]}" 2>/dev/null || true)"
+for link in "${links[@]}"; do
+  read -r program library path <<<"$link"
+  package="$(awk -F': ' -v path="$path" '$2 == path || $2 == "/usr" path || "/usr" $2 == path {
+    sub(/:.*/, "", $1); print $1; exit }' <<<"$owners")"
+  if [ -z "$package" ]; then
+    fail "$program links $library ($path), which no installed package holds"
+  elif ! tr ' ,|' '\n\n\n' <<<"$depends" | grep -qxF "$package"; then
+    fail "$program links $library from $package, which is not among the dependencies: $depends"
+  fi
 done
 
 if [ "$failures" -ne 0 ]; then exit 1; fi

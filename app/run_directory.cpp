@@ -14,11 +14,6 @@ const char* const kShaderFolder = "Shader";
 const char* const kDefaultDataDirectories = "/usr/local/share:/usr/share";
 const char* const kDefaultDataHomeUnderHome = ".local/share";
 
-std::string joined(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 // A folder without its last component; "/" for a top-level one.
 std::string parentOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -27,8 +22,8 @@ std::string parentOf(const std::string& path) {
 }
 
 bool holdsRunData(const std::string& folder) {
-    return pathKind(joined(folder, AppConfig::kFileName)) != PathKind::Missing ||
-           isDirectory(joined(folder, kShaderFolder));
+    return pathKind(joinPath(folder, AppConfig::kFileName)) != PathKind::Missing ||
+           isDirectory(joinPath(folder, kShaderFolder));
 }
 
 }  // namespace
@@ -53,23 +48,23 @@ std::vector<std::string> installedDataCandidates(const RunDirectorySearch& searc
     };
     if (!search.executable.empty() && search.executable[0] == '/') {
         const std::string prefix = parentOf(parentOf(search.executable));
-        add(joined(joined(prefix, "share"), kDataFolderName));
+        add(joinPath(joinPath(prefix, "share"), kDataFolderName));
     }
     const std::string list = search.dataDirectories.empty() ? kDefaultDataDirectories : search.dataDirectories;
     for (std::size_t start = 0; start <= list.size();) {
         std::size_t end = list.find(':', start);
         if (end == std::string::npos) end = list.size();
         const std::string folder = list.substr(start, end - start);
-        if (!folder.empty() && folder[0] == '/') add(joined(folder, kDataFolderName));
+        if (!folder.empty() && folder[0] == '/') add(joinPath(folder, kDataFolderName));
         start = end + 1;
     }
     return candidates;
 }
 
 std::string userRunFolder(const RunDirectorySearch& search) {
-    if (!search.dataHome.empty() && search.dataHome[0] == '/') return joined(search.dataHome, kDataFolderName);
+    if (!search.dataHome.empty() && search.dataHome[0] == '/') return joinPath(search.dataHome, kDataFolderName);
     if (!search.home.empty() && search.home[0] == '/') {
-        return joined(joined(search.home, kDefaultDataHomeUnderHome), kDataFolderName);
+        return joinPath(joinPath(search.home, kDefaultDataHomeUnderHome), kDataFolderName);
     }
     return std::string();
 }

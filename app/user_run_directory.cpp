@@ -46,8 +46,6 @@ bool copyConfiguration(const std::string& installed, const std::string& entry, s
     return copyNewFile(installed, entry, cause) || pathKind(entry) != PathKind::Missing;
 }
 
-std::string joined(const std::string& folder, const std::string& name) { return folder + "/" + name; }
-
 }  // namespace
 
 bool fillUserRunDirectory(const std::string& installedData, const std::string& directory, std::string& cause) {
@@ -59,8 +57,8 @@ bool fillUserRunDirectory(const std::string& installedData, const std::string& d
     if (sameFile(installedData, directory)) return true;
     for (const std::string& name : directoryEntries(installedData)) {
         if (name == Logger::kFileName) continue;
-        const std::string installed = joined(installedData, name);
-        const std::string entry = joined(directory, name);
+        const std::string installed = joinPath(installedData, name);
+        const std::string entry = joinPath(directory, name);
         const bool made = name == AppConfig::kFileName ? copyConfiguration(installed, entry, cause)
                                                        : linkEntry(installed, entry, name, cause);
         if (!made) {

@@ -36,6 +36,12 @@ bool writeAll(int descriptor, const char* bytes, std::size_t count) {
 
 }  // namespace
 
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (name.empty()) return folder;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 std::string currentDirectory() {
     char path[PATH_MAX] = {};
     return getcwd(path, sizeof path) != nullptr ? std::string(path) : std::string();

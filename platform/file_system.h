@@ -7,6 +7,9 @@
 // What a path names, without following a final link.
 enum class PathKind { Missing, File, Directory, Link, Other };
 
+// folder/name, with one slash between them; either alone when the other is empty.
+std::string joinPath(const std::string& folder, const std::string& name);
+
 // The working directory, or an empty string when it cannot be read (removed, too long).
 std::string currentDirectory();
 // The running program's file as the kernel knows it (/proc/self/exe), or an empty string.

@@ -1,8 +1,6 @@
 // The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -16,19 +14,6 @@ namespace {
 
 // Start-up converts three maps and a frame renders 64 shadow maps in software: generous limits.
 constexpr int kLimitMilliseconds = 120000;
-
-// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
-std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240) {
-    std::vector<unsigned char> pixels;
-    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
-        FreeImage_GetBPP(bitmap) == 24) {
-        pixels.resize(std::size_t{width} * height * 3);
-        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
-    }
-    FreeImage_Unload(bitmap);
-    return pixels;
-}
 
 class ProgramTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // ProgramRun: process control for end-to-end tests (fork, exec, wait with timeout, signals, xdotool).
 #include "support/program_run.h"
 
+#include <FreeImage.h>
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
@@ -18,6 +19,18 @@
 #include "support/scratch_directory.h"
 
 namespace fs = std::filesystem;
+
+std::vector<unsigned char> loadPicture(const std::string& path, unsigned width, unsigned height) {
+    std::vector<unsigned char> pixels;
+    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
+        FreeImage_GetBPP(bitmap) == 24) {
+        pixels.resize(std::size_t{width} * height * 3);
+        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
+    }
+    FreeImage_Unload(bitmap);
+    return pixels;
+}
 
 void sleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 

@@ -57,6 +57,8 @@ private:
     int exitStatus_ = -1;
 };
 
+// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
+std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240);
 // Polls the condition every 50 ms until it holds or the time is up; whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds);
 // Activates the window through the window manager and sends xdotool key names through the X server, as a

@@ -14,6 +14,13 @@ struct Transform {
     std::vector<double> translation{0, 0, 0}, rotation{0, 0, 0, 1}, scale{1, 1, 1};
 };
 
+template <typename Value>
+Value read(const unsigned char* at) {
+    Value value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
 Matrix multiply(const Matrix& a, const Matrix& b) {
     Matrix product{};
     for (int column = 0; column < 4; ++column) {
@@ -94,29 +101,11 @@ std::vector<double> accessorValues(const tinygltf::Model& gltf, int index) {
     for (std::size_t element = 0; element < accessor.count; ++element) {
         for (int component = 0; component < components; ++component) {
             const unsigned char* at = bytes.data() + start + element * stride + component * size;
-            switch (accessor.componentType) {
-                case TINYGLTF_COMPONENT_TYPE_FLOAT: {
-                    float value;
-                    std::memcpy(&value, at, sizeof value);
-                    values.push_back(value);
-                    break;
-                }
-                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
-                    std::uint32_t value;
-                    std::memcpy(&value, at, sizeof value);
-                    values.push_back(value);
-                    break;
-                }
-                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
-                    std::uint16_t value;
-                    std::memcpy(&value, at, sizeof value);
-                    values.push_back(value);
-                    break;
-                }
-                default:
-                    values.push_back(*at);
-                    break;
-            }
+            const int type = accessor.componentType;
+            values.push_back(type == TINYGLTF_COMPONENT_TYPE_FLOAT            ? double{read<float>(at)}
+                             : type == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT   ? read<std::uint32_t>(at)
+                             : type == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ? read<std::uint16_t>(at)
+                                                                              : *at);
         }
     }
     return values;

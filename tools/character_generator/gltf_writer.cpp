@@ -32,7 +32,8 @@ constexpr double kModelScale = 0.5;
 // The lighting reads a material's alpha above one half as a mirror weight and
 // its second alpha as the weight of an exponent-80 highlight. In glTF's terms
 // the mirror share is metal, and the highlight narrows the lobe from fully
-// rough towards this roughness (the exponent-80 Blinn-Phong lobe's).
+// rough towards this roughness: the exponent-80 Blinn-Phong lobe's, whose
+// GGX alpha is sqrt(2 / (80 + 2)) = 0.16, the square of 0.4.
 constexpr double kHighlightRoughness = 0.4;
 constexpr double kMirrorAlphaThreshold = 0.5;
 
@@ -106,21 +107,19 @@ public:
     }
 
     // Floats with their per-component bounds, which positions and animation
-    // times must carry.
+    // times must carry; at least one element.
     int addBounded(const std::vector<float>& values, int type, int target) {
         const int index = add(values, TINYGLTF_COMPONENT_TYPE_FLOAT, type, target);
         tinygltf::Accessor& accessor = gltf_.accessors[index];
-        const int components = tinygltf::GetNumComponentsInType(type);
-        accessor.minValues.assign(components, 0.0);
-        accessor.maxValues.assign(components, 0.0);
-        for (int c = 0; c < components; ++c) {
-            for (std::size_t i = c; i < values.size(); i += components) {
-                const double value = values[i];
-                accessor.minValues[c] =
-                    i == static_cast<std::size_t>(c) ? value : std::min(accessor.minValues[c], value);
-                accessor.maxValues[c] =
-                    i == static_cast<std::size_t>(c) ? value : std::max(accessor.maxValues[c], value);
+        const std::size_t components = tinygltf::GetNumComponentsInType(type);
+        for (std::size_t c = 0; c < components; ++c) {
+            double low = values[c], high = values[c];
+            for (std::size_t i = c + components; i < values.size(); i += components) {
+                low = std::min(low, static_cast<double>(values[i]));
+                high = std::max(high, static_cast<double>(values[i]));
             }
+            accessor.minValues.push_back(low);
+            accessor.maxValues.push_back(high);
         }
         return index;
     }
@@ -131,7 +130,8 @@ private:
 
 // One vertex's joints and weights as glTF wants them: only positive weights
 // (the player skips the rest), one slot per joint, summing to one; unused
-// slots hold joint 0 with weight 0. False when no weight is positive.
+// slots hold joint 0 with weight 0. False when no weight is positive. The
+// reader has refused bone numbers outside the skeleton.
 bool gltfInfluences(const SkinnedMesh& mesh, int vertex, std::uint16_t joints[kInfluencesPerVertex],
                     float weights[kInfluencesPerVertex]) {
     int used = 0;
@@ -166,7 +166,11 @@ bool gltfInfluences(const SkinnedMesh& mesh, int vertex, std::uint16_t joints[kI
     return true;
 }
 
-bool addMesh(tinygltf::Model& gltf, BinaryChunk& chunk, const SkinnedMesh& mesh, int meshNumber, int boneCount) {
+bool addMesh(tinygltf::Model& gltf, BinaryChunk& chunk, const SkinnedMesh& mesh, int meshNumber) {
+    if (mesh.vertexCount == 0 || mesh.triangleCount == 0) {
+        std::fprintf(stderr, "generate_character: mesh %d has no triangles\n", meshNumber);
+        return false;
+    }
     std::vector<float> positions, normals, weights;
     std::vector<std::uint16_t> joints;
     for (int v = 0; v < mesh.vertexCount; ++v) {
@@ -185,13 +189,6 @@ bool addMesh(tinygltf::Model& gltf, BinaryChunk& chunk, const SkinnedMesh& mesh,
         if (!gltfInfluences(mesh, v, vertexJoints, vertexWeights)) {
             std::fprintf(stderr, "generate_character: vertex %d of mesh %d has no positive weight\n", v, meshNumber);
             return false;
-        }
-        for (int slot = 0; slot < kInfluencesPerVertex; ++slot) {
-            if (vertexJoints[slot] >= boneCount) {
-                std::fprintf(stderr, "generate_character: vertex %d of mesh %d names bone %d of %d\n", v, meshNumber,
-                             vertexJoints[slot], boneCount);
-                return false;
-            }
         }
         joints.insert(joints.end(), vertexJoints, vertexJoints + kInfluencesPerVertex);
         weights.insert(weights.end(), vertexWeights, vertexWeights + kInfluencesPerVertex);
@@ -296,9 +293,13 @@ bool writeBytes(const std::string& bytes, const char* path) {
 }  // namespace
 
 bool writeMannequinGltf(const char* path, const SkinnedModel& model, const CharacterNames& names) {
-    if (names.bones.size() != model.bones.size() || names.materials.size() != model.materials.size() ||
-        model.boneCount() > kMaximumJoints || model.frameCount < kAnimationFrameCount) {
+    if (names.bones.size() != model.bones.size() || names.materials.size() != model.materials.size()) {
         std::fprintf(stderr, "generate_character: the character read back does not match its skeleton and materials\n");
+        return false;
+    }
+    if (model.boneCount() > kMaximumJoints) {
+        std::fprintf(stderr, "generate_character: %d bones are more than glTF's joint numbers here hold\n",
+                     model.boneCount());
         return false;
     }
     tinygltf::Model gltf;
@@ -339,7 +340,7 @@ bool writeMannequinGltf(const char* path, const SkinnedModel& model, const Chara
     scene.name = "mannequin";
     scene.nodes.push_back(root);
     for (int m = 0; m < model.meshCount(); ++m) {
-        if (!addMesh(gltf, chunk, model.meshes[m], m, model.boneCount())) {
+        if (!addMesh(gltf, chunk, model.meshes[m], m)) {
             return false;
         }
         tinygltf::Node meshNode;

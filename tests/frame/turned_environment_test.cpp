@@ -1,7 +1,9 @@
 // The turned environment in a real frame: sky and mirror as the map with moved columns shows them, shadows turned
 // about the sphere's foot, and the light markers on the turned lights.
 #include <GL/gl.h>
+#include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -58,6 +60,24 @@ double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char
         }
     }
     return squares == 0.0 ? 1e9 : 10.0 * std::log10(255.0 * 255.0 * 3.0 * pixels.size() / squares);
+}
+
+// The window position, in pixels from the lower left corner, where the eye sees the world direction.
+bool projectDirection(const Vector3& direction, double& x, double& y) {
+    GLdouble projection[16], modelView[16], z = 0;
+    const GLint viewport[4] = {0, 0, SceneFixture::kWidth, SceneFixture::kHeight};
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(65.0, static_cast<double>(SceneFixture::kWidth) / SceneFixture::kHeight, 0.01, 1000.0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, projection);
+    glLoadIdentity();
+    camera().applyLookAt();
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glPopMatrix();
+    const Vector3 point = camera().position + direction * 10.0f;
+    return gluProject(point.x, point.y, point.z, modelView, projection, viewport, &x, &y, &z) == GL_TRUE && z > 0.0 &&
+           z < 1.0;
 }
 
 }  // namespace
@@ -145,4 +165,81 @@ TEST_F(TurnedEnvironmentTest, ASpheresShadowTurnsWithTheEnvironmentAboutItsFoot)
     // x).
     EXPECT_NEAR(turned.x, -unturned.z, 0.05f);
     EXPECT_NEAR(turned.z, unturned.x, 0.05f);
+}
+
+TEST_F(TurnedEnvironmentTest, LightMarkersSitOnTheTurnedLightsAndTheMostEnergeticIsTheLargest) {
+    // One pixel holds a third of the light: its light outweighs every other, which the cut makes about equal.
+    const float elevation = 40.0f * kPi / 180.0f;
+    const Vector3 sun(std::cos(elevation), std::sin(elevation), 0.0f);
+    const std::vector<float> map = sunMap(sun, 0.0f, 0.33f);
+    const float degrees = 30.0f;
+    const EnvironmentTurn turn = environmentTurn(degrees);
+    const Vector3 seen = mapToWorld(turn, sun);
+    camera().place(0.0f, 3.0f, 8.0f, seen.x, 3.0f + seen.y, 8.0f + seen.z, 0.0f, 1.0f, 0.0f);
+    sceneState().showHelp = false;
+    show(map, degrees);
+    const std::vector<unsigned char> without = windowPixels();
+    sceneState().showLightMarkers = true;
+    frame(0);
+    const std::vector<unsigned char> with = windowPixels();
+
+    const EnvironmentLights& lights = environmentLights();
+    std::vector<std::pair<double, double>> expected;
+    std::vector<float> energies;
+    for (int i = 0; i < lights.lightCount; ++i) {
+        double x = 0, y = 0;
+        const float energy = lightEnergy(lights.currentColours[i], lights.currentSolidAngles[i]);
+        if (energy > 0.0f && projectDirection(mapToWorld(turn, lights.currentDirections[i]), x, y)) {
+            expected.emplace_back(x, y), energies.push_back(energy);
+        }
+    }
+    ASSERT_FALSE(expected.empty());
+    std::vector<int> changed;
+    for (int pixel = 0; pixel < kWidth * kHeight; ++pixel) {
+        for (int channel = 0; channel < 3; ++channel) {
+            if (with[pixel * 3 + channel] != without[pixel * 3 + channel]) {
+                changed.push_back(pixel);
+                break;
+            }
+        }
+    }
+    // Every changed pixel belongs to a marker; a marker's pixels lie within its reach of its light.
+    const double reach = 10.0;
+    auto distance = [](double x, double y, const std::pair<double, double>& to) {
+        return std::hypot(x - to.first, y - to.second);
+    };
+    std::vector<double> sumX(expected.size()), sumY(expected.size());
+    std::vector<int> count(expected.size());
+    int stray = 0;
+    std::pair<double, double> firstStray;
+    for (int pixel : changed) {
+        const double x = pixel % kWidth + 0.5, y = pixel / kWidth + 0.5;
+        size_t nearest = 0;
+        for (size_t i = 1; i < expected.size(); ++i) {
+            if (distance(x, y, expected[i]) < distance(x, y, expected[nearest])) nearest = i;
+        }
+        if (distance(x, y, expected[nearest]) > reach && stray++ == 0) firstStray = {x, y};
+        sumX[nearest] += x, sumY[nearest] += y, ++count[nearest];
+    }
+    EXPECT_EQ(stray, 0) << "of " << changed.size() << " marker pixels far from every light, the first at "
+                        << firstStray.first << ", " << firstStray.second;
+    // A marker wholly in the window, clear of the others and of the help line, is centred on its light.
+    std::vector<size_t> isolated;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const auto [x, y] = expected[i];
+        bool clear = x > reach && y > reach && x < kWidth - reach && y < kHeight - 3 * reach;
+        for (size_t j = 0; j < expected.size(); ++j) clear &= j == i || distance(x, y, expected[j]) > 2 * reach;
+        if (!clear) continue;
+        isolated.push_back(i);
+        ASSERT_GT(count[i], 0) << "no marker at " << x << ", " << y;
+        EXPECT_LE(distance(sumX[i] / count[i], sumY[i] / count[i], expected[i]), 2.0) << "light at " << x << ", " << y;
+    }
+    EXPECT_GE(isolated.size(), 5u);
+    // The one light that outweighs the others has the largest marker by far.
+    const size_t largest = std::max_element(energies.begin(), energies.end()) - energies.begin();
+    ASSERT_NE(std::find(isolated.begin(), isolated.end(), largest), isolated.end()) << "the strongest light in view";
+    for (size_t i : isolated) {
+        if (i == largest) continue;
+        EXPECT_LT(count[i] * 2, count[largest]) << "light at " << expected[i].first << ", " << expected[i].second;
+    }
 }

@@ -34,7 +34,6 @@ constexpr float kTwoPi = 6.28318531f;
 // A marker's centre is placed this far from the eye along its direction:
 // between the near and far planes, where the sky shows the direction too.
 constexpr float kMarkerDistance = 10.0f;
-constexpr int kMatrixSize = 16;
 
 struct Marker {
     float x = 0.0f, y = 0.0f;  // in the unit projection: 0 to 1 across the window image
@@ -42,7 +41,7 @@ struct Marker {
     float radiance = 0.0f;     // 0 to 1 on the logarithmic scale, 1 for the most radiant light
 };
 
-// Column-major 4 x 4 matrix times the point (p, 1).
+// Column-major 4 x 4 matrix times the column p.
 void transformPoint(const float* m, const float p[4], float out[4]) {
     for (int row = 0; row < 4; ++row) {
         out[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row] * p[3];
@@ -101,8 +100,8 @@ void renderLightMarkers() {
     const int height = state.renderHeight;
 
     // The camera's view as the sky pass saw it (the supersampled size has the same aspect).
-    float modelView[kMatrixSize];
-    float projection[kMatrixSize];
+    float modelView[kMatrixFloats];
+    float projection[kMatrixFloats];
     setPerspectiveProjection(width, height);
     camera().applyLookAt();
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);

@@ -148,6 +148,16 @@ const BadFile kBadFiles[] = {
          b.model.accessors[0].count = std::size_t{1} << 40;
      }),
      "more memory than a model may take"},
+    {"HugeCountInAView", glb([](GltfBuilder& b) { b.model.accessors[0].count = std::size_t{1} << 62; }),
+     "reads past the end of buffer view 0"},
+    {"SparseIndexPastTheCount", glb([](GltfBuilder& b) {
+         tinygltf::Accessor& positions = b.model.accessors[0];
+         positions.sparse.isSparse = true;
+         positions.sparse.count = 1;
+         positions.sparse.indices = {0, b.addView("\x07", 1), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE};
+         positions.sparse.values = {0, 0};
+     }),
+     "sparse indices name element 7 of 3"},
     {"IndexPastTheVertices", glb([](GltfBuilder& b) {
          b = triangle({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 3});
      }),

@@ -229,6 +229,14 @@ TEST(ModelLoaderTest, WorksOutSmoothNormalsWeightedByTriangleArea) {
     expectNear(Floats(normals.begin() + 6, normals.end()), {0, 0, 1, 1, 0, 0});
 }
 
+// Found by fuzzing: the face normal of a triangle this small squares to subnormal numbers.
+TEST(ModelLoaderTest, SmoothNormalsOfATinyTriangleAreUnitLength) {
+    GltfBuilder b;
+    b.addTriangleMesh({0, 0, 0, 1e-20f, 0, 0, 0, 1e-20f, 0});
+    const Floats normals = load(b).meshes[0].primitives[0].normals;
+    expectNear(Floats(normals.begin(), normals.begin() + 3), {0, 0, 1});
+}
+
 TEST(ModelLoaderTest, ReadsColoursAsRgbaFromEveryForm) {
     GltfBuilder b;
     const int positions = b.addFloats({0, 0, 0, 1, 0, 0, 0, 1, 0}, kVec3);

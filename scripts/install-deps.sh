@@ -6,7 +6,8 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri
   libfreeimage-dev libfreetype-dev libfontconfig-dev fonts-liberation
-  libgtest-dev libtinygltf-dev
+  libtinygltf-dev
+  libgtest-dev
   clang libclang-rt-14-dev
   blender-data
   xvfb xauth xdotool openbox x11-utils

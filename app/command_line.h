@@ -1,11 +1,12 @@
 // Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
-// a file opened without an option, help and version.
+// a file opened without an option, the scene's starting turn and light markers, help and version.
 #pragma once
 
 #include <string>
 
 #include "app/user_path.h"
 #include "environment/environment_lights.h"
+#include "state/scene_state.h"
 
 struct CommandLineOptions {
     bool windowed = false;    // answer the start-up question with No
@@ -18,7 +19,9 @@ struct CommandLineOptions {
     std::string screenshotPath;
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
-    std::string openedFile;  // a file given without an option, as a desktop's "Open with" passes it
+    std::string openedFile;            // a file given without an option, as a desktop's "Open with" passes it
+    float environmentRotation = 0.0f;  // --environment-rotation DEG: all environments start turned by DEG
+    bool lightMarkers = false;         // --light-markers: start with the lights marked on the sky (key V)
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -33,3 +36,6 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
 void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base);
 
 std::string usageText(const char* programName);
+
+// The options' starting values of the scene state: every environment's turn and the light markers.
+void applySceneOptions(const CommandLineOptions& options, SceneState& state);

@@ -30,6 +30,14 @@ bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
     return true;
 }
 
+// A name with something before the ".exr" ending.
+bool endsWithExr(const char* text) {
+    const std::size_t length = std::strlen(text);
+    const char* const ending = ".exr";
+    const std::size_t endingLength = std::strlen(ending);
+    return length > endingLength && std::strcmp(text + length - endingLength, ending) == 0;
+}
+
 }  // namespace
 
 CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
@@ -76,6 +84,17 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                 message = std::string("--environment needs N=FILE with N 1, 2 or 3, not '") + value + "'";
                 return CommandLineResult::Error;
             }
+        } else if (std::strcmp(arg, "--dump-lit") == 0) {
+            if (i + 1 >= argc) {
+                message = "option --dump-lit needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (!endsWithExr(value)) {
+                message = std::string("--dump-lit needs a file name ending in .exr, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+            options.litDumpPath = value;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -112,6 +131,11 @@ std::string usageText(const char* programName) {
         "  --verbose          print window and scene life-cycle events on standard error\n"
         "  --environment N=FILE  environment N (1, 2 or 3) uses FILE, a Radiance HDR or OpenEXR\n"
         "                     latitude-longitude map, for this run; repeatable\n"
+        "  --dump-lit FILE.exr  at exit, write the last frame's lit image (linear radiance before\n"
+        "                     bloom and tone mapping, at the window size) as a float OpenEXR file,\n"
+        "                     FILE-unshadowed.exr (the same frame with no light blocked), FILE.json\n"
+        "                     (camera, spheres, ground, map, character materials) and FILE.obj (the\n"
+        "                     character's triangles in that frame's pose), for scripts/reference.sh\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   blender-data
   xvfb xauth xdotool openbox x11-utils
+  blender python3-numpy  # the Cycles reference (scripts/reference.sh); Blender's glTF add-on needs numpy too
 )
 
 missing=()

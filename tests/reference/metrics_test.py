@@ -9,6 +9,7 @@ import zlib
 
 import numpy as np
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "reference"))
 import metrics  # noqa: E402
 

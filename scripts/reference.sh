@@ -91,7 +91,8 @@ fi
 dump() {
   local map="$1" name="$2"
   (cd "$run_dir" && "${display[@]}" env LIBGL_ALWAYS_SOFTWARE=1 ./lumivor --windowed --no-dialogs \
-    --frames "$frames" --frame-time "$frame_time" --environment "1=$map" --dump-lit "$out/$name.exr" 2>"$out/$name.log") || {
+    --frames "$frames" --frame-time "$frame_time" --environment "1=$map" --dump-lit "$out/$name.exr" \
+    2>"$out/$name.log") || {
     echo "reference: lumivor failed on $map:" >&2
     cat "$out/$name.log" >&2
     exit 1
@@ -120,10 +121,15 @@ else
   done
 fi
 
-echo "reference: Cycles at $size, ${samples} samples per pixel (ground ${ground_samples})"
+if [ -n "$shadow_check" ]; then
+  echo "reference: Cycles at $size, ${ground_samples} samples per pixel"
+else
+  echo "reference: Cycles at $size, ${samples} samples per pixel (ground ${ground_samples})"
+fi
 status=0
 blender -b --factory-startup --python-exit-code 2 -P "$root/scripts/reference/render_reference.py" -- \
-  "${checks[@]}" "${max_error[@]}" "${pictures[@]}" "${noise[@]}" "${dumps[@]}" >"$out/blender.log" 2>&1 || status=$?
+  "${checks[@]}" "${max_error[@]}" "${pictures[@]}" "${noise[@]}" "${dumps[@]}" \
+  >"$out/blender.log" 2>&1 || status=$?
 # Blender's own progress lines stay in the log; the script's lines are the ones without its prefixes.
 grep -v -E '^(Blender|Fra:|Saved:|Time:|Compositing|Error: Not freed|read blend|Read prefs|$)' "$out/blender.log" || true
 if [ "$status" -eq 2 ]; then

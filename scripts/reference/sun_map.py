@@ -27,16 +27,17 @@ def rgbe(value):
     return bytes((byte, byte, byte, exponent + 128))
 
 
-def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: sun_map.py OUT.hdr")
+def write_map(path):
     header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y %d +X %d\n" % (HEIGHT, WIDTH)
     black, sun = rgbe(0.0), rgbe(SUN_RADIANCE)
-    with open(sys.argv[1], "wb") as f:
+    with open(path, "wb") as f:
         f.write(header.encode("ascii"))
         # Flat scanlines, top row first as "-Y" says.
         for row in reversed(range(HEIGHT)):
             f.write(b"".join(sun if (row, column) == (SUN_ROW, SUN_COLUMN) else black for column in range(WIDTH)))
 
 
-main()
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit("usage: sun_map.py OUT.hdr")
+    write_map(sys.argv[1])

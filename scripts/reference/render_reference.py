@@ -147,6 +147,7 @@ class Result:
         self.reference_share = metrics.mean_share(metrics.pixel_share(*reference_ground), lit)
         self.share_error = abs(self.share - self.reference_share) / self.reference_share
         self.pixels = (int(masks.matte_sphere.sum()), int(masks.character_diffuse.sum()), int(lit.sum()))
+        self.noise = None  # how much of each error the reference's noise makes, when measured
 
     def errors(self):
         return self.matte_error, self.character_error, self.share_error
@@ -158,24 +159,26 @@ HEADER = ("%-20s %-15s %-15s %-23s %s" % ("environment", "matte sphere", "charac
                                                         "Cycles"))
 
 
-def row(label, result, seconds, noise=None):
+def row(label, result, seconds):
     text = "%-20s %-6.3f %-+8.3f %-6.3f %-+8.3f %-6.4f %-7.4f %-8.4f %.0f" % (
         label, result.matte_error, result.matte_bias, result.character_error, result.character_bias,
         result.share_error, result.share, result.reference_share, seconds)
-    if noise is not None:
-        text += "   noise: " + " ".join("%.3f" % n for n in noise)
+    if result.noise is not None:
+        text += "   noise: " + " ".join("%.3f" % n for n in result.noise)
     return text
 
 
 def markdown(heading, labelled_results):
+    """The table for docs/reference.md; with --noise, the noise of each error in a last column."""
+    noise = all(r.noise is not None for _, r in labelled_results)
     lines = [heading, "",
              "| environment | matte sphere error | bias | character diffuse error | bias | ground shadow share error |"
-             " share, ours | share, Cycles |",
-             "|---|---|---|---|---|---|---|---|"]
+             " share, ours | share, Cycles |" + (" noise of each error |" if noise else ""),
+             "|---|---|---|---|---|---|---|---|" + ("---|" if noise else "")]
     for label, r in labelled_results:
         lines.append("| %s | %.3f | %+.3f | %.3f | %+.3f | %.4f | %.4f | %.4f |" % (
             label, r.matte_error, r.matte_bias, r.character_error, r.character_bias, r.share_error, r.share,
-            r.reference_share))
+            r.reference_share) + (" %s |" % ", ".join("%.3f" % n for n in r.noise) if noise else ""))
     return "\n".join(lines)
 
 
@@ -209,15 +212,14 @@ def compare(arguments, folder):
         reference = render_reference(description, arguments, 0, folder)
         masks = Masks(description, reference, arguments.margin)
         result = Result(ours, ours_ground, reference, masks)
-        noise = None
         if arguments.noise:
             # The same measures between the reference and a second render of it with other random numbers, over
             # the square root of two, as both carry the noise: how much of each error the noise alone makes.
             second = render_reference(description, arguments, 1, folder)
             repeat = Result(second[lumivor_scene.OBJECTS]["Image"], ground_luminances(second), reference, masks)
-            noise = [e / math.sqrt(2.0) for e in repeat.errors()]
+            result.noise = [e / math.sqrt(2.0) for e in repeat.errors()]
         label = os.path.basename(description["environment"]["file"])
-        print(row(label, result, time.time() - started, noise))
+        print(row(label, result, time.time() - started))
         print("%-20s pixels measured: %d, %d, %d" % ("", *result.pixels))
         sys.stdout.flush()
         labelled_results.append((label, result))

@@ -98,7 +98,8 @@ def configure_cycles(scene, width, height, samples, seed):
     cycles.glossy_bounces = 2
     cycles.transmission_bounces = 0
     cycles.transparent_max_bounces = 0
-    # Box filter of one pixel: the program samples each pixel at its centre.
+    # A one-pixel box: each pixel averages its own area only, the nearest to the
+    # program's one sample at each pixel's centre without borrowing from neighbours.
     cycles.pixel_filter_type = "BOX"
     cycles.filter_width = 1.0
     layer = scene.view_layers[0]

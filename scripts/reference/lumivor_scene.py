@@ -138,7 +138,10 @@ def add_world(scene, description):
     coordinates = nodes.new("ShaderNodeTexCoord")
     mapping = nodes.new("ShaderNodeMapping")
     mapping.vector_type = "POINT"
-    mapping.inputs["Rotation"].default_value = (0.0, 0.0, math.radians(MAP_TURN_DEGREES))
+    # An environment the program turns about the vertical (its "rotationDegrees",
+    # when the description has one) turns Blender's lookup by the same angle.
+    turn = MAP_TURN_DEGREES + description["environment"].get("rotationDegrees", 0.0)
+    mapping.inputs["Rotation"].default_value = (0.0, 0.0, math.radians(turn))
     texture = nodes.new("ShaderNodeTexEnvironment")
     texture.image = bpy.data.images.load(description["environment"]["file"], check_existing=True)
     texture.image.colorspace_settings.name = "Linear"

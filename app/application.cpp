@@ -8,6 +8,7 @@
 
 #include "app/environment_drop.h"
 #include "app/keyboard_controls.h"
+#include "app/lit_dump.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
 #include "app/stepped_clock.h"
@@ -125,9 +126,14 @@ public:
         if (!options_.screenshotPath.empty() && !screenshotTaken_ && framesDrawn_ > 0 && programRunning == 0) {
             takeScreenshot(window, true);
         }
+        if (framesDrawn_ > 0 && programRunning == 0) {
+            dumpLitIfAsked();
+        }
     }
 
     int framesDrawn() const { return framesDrawn_; }
+    // A lit-image dump was asked for and could not be written.
+    bool litDumpFailed() const { return litDumpFailed_; }
 
 private:
     void drawOneFrame(AppWindow& window) {
@@ -146,6 +152,9 @@ private:
         saveRequestedScreenshot(window);  // F12
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
+        }
+        if (programRunning == 0) {
+            dumpLitIfAsked();
         }
         swapNativeWindow(window.native);
         loadDroppedEnvironment(window);  // after a frame has said "Loading"
@@ -170,6 +179,14 @@ private:
         screenshotTaken_ = true;
     }
 
+    // The targets still hold the last frame; the dump reads them once.
+    void dumpLitIfAsked() {
+        if (!options_.litDumpPath.empty() && !litDumped_) {
+            litDumpFailed_ = !dumpLitImage(options_.litDumpPath);
+            litDumped_ = true;
+        }
+    }
+
     const CommandLineOptions& options_;
     SteppedClock* clock_;
     Clock::time_point started_;
@@ -177,6 +194,8 @@ private:
     int framesDrawn_ = 0;
     int framesInWindow_ = 0;
     bool screenshotTaken_ = false;
+    bool litDumped_ = false;
+    bool litDumpFailed_ = false;
 };
 
 }  // namespace
@@ -245,5 +264,8 @@ int runApplication(const CommandLineOptions& options) {
     }
     stopVideo();
     printPassTimings();
+    if (loop.litDumpFailed()) {
+        exitStatus = 1;  // the files asked for are missing
+    }
     return exitStatus;
 }

@@ -65,6 +65,12 @@ bool useOpenedFile(CommandLineOptions& options, std::string& message) {
     }
     message = "'" + file + "' is neither a map (.hdr, .exr) nor a model (.gltf, .glb)";
     return false;
+// A name with something before the ".exr" ending.
+bool endsWithExr(const char* text) {
+    const std::size_t length = std::strlen(text);
+    const char* const ending = ".exr";
+    const std::size_t endingLength = std::strlen(ending);
+    return length > endingLength && std::strcmp(text + length - endingLength, ending) == 0;
 }
 
 }  // namespace
@@ -125,6 +131,17 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             }
         } else if (std::strcmp(arg, "--light-markers") == 0) {
             options.lightMarkers = true;
+        } else if (std::strcmp(arg, "--dump-lit") == 0) {
+            if (i + 1 >= argc) {
+                message = "option --dump-lit needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (!endsWithExr(value)) {
+                message = std::string("--dump-lit needs a file name ending in .exr, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+            options.litDumpPath = value;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -155,6 +172,7 @@ void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base)
     for (std::string& file : options.environmentFiles) {
         file = absoluteUserPath(file, base);
     }
+    options.litDumpPath = absoluteUserPath(options.litDumpPath, base);
     options.openedFile = absoluteUserPath(options.openedFile, base);
     // --model's file joins here when that option lands.
 }
@@ -185,6 +203,11 @@ std::string usageText(const char* programName) {
         "  --environment-rotation DEG  start every environment turned by DEG degrees about the\n"
         "                     vertical (keys Z and X turn the one shown)\n"
         "  --light-markers    start with a marker on each of the 64 lights (key V)\n"
+        "  --dump-lit FILE.exr  at exit, write the last frame's lit image (linear radiance before\n"
+        "                     bloom and tone mapping, at the window size) as a float OpenEXR file,\n"
+        "                     FILE-unshadowed.exr (the same frame with no light blocked), FILE.json\n"
+        "                     (camera, spheres, ground, map, character materials) and FILE.obj (the\n"
+        "                     character's triangles in that frame's pose), for scripts/reference.sh\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"

@@ -17,6 +17,7 @@ struct CommandLineOptions {
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     int frameTime = 0;        // milliseconds every frame advances the clock by; 0 reads the real clock
     std::string screenshotPath;
+    std::string litDumpPath;  // --dump-lit: the last frame's lit image (an .exr file) and its scene description
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
     std::string openedFile;            // a file given without an option, as a desktop's "Open with" passes it

@@ -24,9 +24,10 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
     ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
-                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr"},
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--dump-lit", "out/lit.exr"},
                     options, message),
               CommandLineResult::Run);
+    EXPECT_EQ(options.litDumpPath, "out/lit.exr");
     EXPECT_TRUE(options.windowed && !options.fullScreen && options.noDialogs && options.verbose);
     EXPECT_EQ(std::make_pair(options.frameLimit, options.screenshotPath), std::make_pair(30, std::string("shot.png")));
     EXPECT_EQ(std::vector<std::string>(options.environmentFiles, options.environmentFiles + 3),
@@ -34,11 +35,27 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
-    for (const std::string line :
-         {"--bogus", "--frames", "--frames 0", "--frames 12x", "--frames -3", "--screenshot", "--windowed --fullscreen",
-          "extra", "--environment", "--environment 4=a.hdr", "--environment 0=a.hdr",
-          "--environment 2=", "--environment a.hdr", "--environment 22=a", "--frame-time", "--frame-time 0",
-          "--frame-time 60001", "--frame-time 2.5"}) {
+    for (const std::string line : {"--bogus",
+                                   "--frames",
+                                   "--frames 0",
+                                   "--frames 12x",
+                                   "--frames -3",
+                                   "--screenshot",
+                                   "--windowed --fullscreen",
+                                   "extra",
+                                   "--environment",
+                                   "--environment 4=a.hdr",
+                                   "--environment 0=a.hdr",
+                                   "--environment 2=",
+                                   "--environment a.hdr",
+                                   "--environment 22=a",
+                                   "--frame-time",
+                                   "--frame-time 0",
+                                   "--frame-time 60001",
+                                   "--frame-time 2.5",
+                                   "--dump-lit",
+                                   "--dump-lit lit.png",
+                                   "--dump-lit .exr"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         std::vector<const char*> argv;

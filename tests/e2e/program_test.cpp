@@ -116,6 +116,25 @@ TEST_F(ProgramTest, ExitStatusesOfRunsWithoutADisplayWithoutAWindowAndWithAnUnkn
     EXPECT_EQ(countOccurrences(unknown.standardError(), "unknown option '--frobnicate'"), 1);
 }
 
+TEST_F(ProgramTest, TheLitDumpWritesBothImagesTheSceneAndTheMeshAndOneThatCannotBeWrittenFailsTheRun) {
+    ProgramRun unwritable;
+    run.writeFile("config.cfg", "160 120 1\n");
+    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--frames", "2", "--dump-lit", "lit.exr"}));
+    ASSERT_TRUE(unwritable.start({"--windowed", "--no-dialogs", "--frames", "1", "--dump-lit", "missing/lit.exr"}));
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
+    for (const char* name : {"lit.exr", "lit-unshadowed.exr"}) {
+        FIBITMAP* image = FreeImage_Load(FIF_EXR, run.file(name).c_str(), 0);
+        EXPECT_EQ(FreeImage_GetImageType(image), FIT_RGBF) << name;
+        EXPECT_EQ(FreeImage_GetWidth(image), 160u) << name;
+        EXPECT_EQ(FreeImage_GetHeight(image), 120u) << name;
+        FreeImage_Unload(image);
+    }
+    EXPECT_NE(run.readFile("lit.json").find("\"mesh\": \"lit.obj\""), std::string::npos);
+    EXPECT_GT(countOccurrences(run.readFile("lit.obj"), "\nf "), 1000) << "the character's triangles";
+    EXPECT_EQ(unwritable.waitForExit(kLimitMilliseconds), 1);
+    EXPECT_EQ(countOccurrences(unwritable.standardError(), "could not write the lit image missing/lit.exr"), 1);
+}
+
 TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
     ProgramRun hiddenRun;
     const std::vector<unsigned char> shown = runHolding(run, "F2");

@@ -73,6 +73,7 @@ SceneDescription describeScene(const LitDumpFiles& files, const LitImage& image)
     const std::filesystem::path map = environmentFile(lights.currentEnvironment);
     const std::filesystem::path absoluteMap = std::filesystem::absolute(map, error);
     scene.environmentFile = (error ? map : absoluteMap).string();
+    scene.rotationDegrees = state.environmentRotation[lights.currentEnvironment];
     scene.lightingMode = state.lightingProgram == kImageBasedLightingProgram ? "ibl" : "ao";
     scene.exposure = state.exposure;
     scene.groundHalfSize = state.groundHalfSize;

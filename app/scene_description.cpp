@@ -47,7 +47,8 @@ std::string sceneDescriptionJson(const SceneDescription& scene) {
     json += "             \"verticalFieldOfViewDegrees\": " + number(scene.fieldOfViewDegrees) +
             ", \"near\": " + number(scene.nearPlane) + ", \"far\": " + number(scene.farPlane) + "},\n";
     json += "  \"environment\": {\"key\": " + std::to_string(scene.environment) +
-            ", \"file\": " + quoted(scene.environmentFile) + "},\n";
+            ", \"file\": " + quoted(scene.environmentFile) + ", \"rotationDegrees\": " + number(scene.rotationDegrees) +
+            "},\n";
     json += "  \"lightingMode\": " + quoted(scene.lightingMode) + ",\n";
     json += "  \"exposure\": " + number(scene.exposure) + ",\n";
     json += "  \"ground\": {\"halfSize\": " + number(scene.groundHalfSize) + "},\n";

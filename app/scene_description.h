@@ -26,9 +26,10 @@ struct SceneDescription {
     double fieldOfViewDegrees = 0.0;  // vertical
     double nearPlane = 0.0;
     double farPlane = 0.0;
-    int environment = 0;          // 1, 2 or 3, as the keys number them
-    std::string environmentFile;  // absolute
-    std::string lightingMode;     // "ibl" or "ao"
+    int environment = 0;           // 1, 2 or 3, as the keys number them
+    std::string environmentFile;   // absolute
+    float rotationDegrees = 0.0f;  // the environment's turn about the vertical
+    std::string lightingMode;      // "ibl" or "ao"
     float exposure = 0.0f;
     float groundHalfSize = 0.0f;
     std::vector<SphereDescription> spheres;

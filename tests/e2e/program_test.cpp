@@ -1,4 +1,5 @@
 // The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <csignal>

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev
   clang libclang-rt-14-dev
   blender-data
+  libmeshoptimizer-dev
   xvfb xauth xdotool openbox x11-utils
 )
 

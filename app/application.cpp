@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/environment_drop.h"
+#include "app/file_drop.h"
 #include "app/keyboard_controls.h"
+#include "app/model_loading.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
 #include "app/stepped_clock.h"
@@ -147,7 +148,7 @@ private:
             takeScreenshot(window, false);
         }
         swapNativeWindow(window.native);
-        loadDroppedEnvironment(window);  // after a frame has said "Loading"
+        loadDroppedFiles(window);  // after a frame has said "Loading"
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -187,6 +188,10 @@ int runApplication(const CommandLineOptions& options) {
     }
     AppConfig& config = appConfig();
     config.load();
+    setModelRunOptions({{options.modelScale, options.modelActualSize}, options.verbose});
+    if (!options.modelPath.empty()) {
+        loadStartModel(options.modelPath);  // a refused model leaves the built-in character
+    }
 
     appWindow = AppWindow();
     keyState.clear();

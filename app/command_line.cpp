@@ -9,6 +9,9 @@ namespace {
 
 // A minute per frame: beyond it a fixed step means nothing useful.
 constexpr int kMaxFrameTime = 60000;
+// A model scaled beyond these is too small to see or far larger than the scene.
+constexpr float kMinModelScale = 0.001f;
+constexpr float kMaxModelScale = 1000.0f;
 
 bool parsePositiveInt(const char* text, int& value) {
     errno = 0;
@@ -27,6 +30,17 @@ bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
         return false;
     }
     options.environmentFiles[text[0] - '1'] = text + 2;
+    return true;
+}
+
+bool parseModelScale(const char* text, float& value) {
+    errno = 0;
+    char* end = nullptr;
+    const float parsed = std::strtof(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !(parsed >= kMinModelScale && parsed <= kMaxModelScale)) {
+        return false;
+    }
+    value = parsed;
     return true;
 }
 
@@ -76,6 +90,20 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                 message = std::string("--environment needs N=FILE with N 1, 2 or 3, not '") + value + "'";
                 return CommandLineResult::Error;
             }
+        } else if (std::strcmp(arg, "--model") == 0 || std::strcmp(arg, "--model-scale") == 0) {
+            if (i + 1 >= argc) {
+                message = std::string("option ") + arg + " needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (std::strcmp(arg, "--model") == 0) {
+                options.modelPath = value;
+            } else if (!parseModelScale(value, options.modelScale)) {
+                message = std::string("--model-scale needs a number from 0.001 to 1000, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+        } else if (std::strcmp(arg, "--actual-size") == 0) {
+            options.modelActualSize = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -112,13 +140,18 @@ std::string usageText(const char* programName) {
         "  --verbose          print window and scene life-cycle events on standard error\n"
         "  --environment N=FILE  environment N (1, 2 or 3) uses FILE, a Radiance HDR or OpenEXR\n"
         "                     latitude-longitude map, for this run; repeatable\n"
+        "  --model FILE       a glTF 2.0 model (.gltf with its files beside it, or .glb) stands\n"
+        "                     in for the character, lit and shadowed like it\n"
+        "  --model-scale S    multiplies the size of every model of the run (0.001 to 1000)\n"
+        "  --actual-size      models keep their own size in metres (the character is 1.8 m tall)\n"
+        "                     instead of the character's height\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
         "I/J/K/L/U/O move the sphere, H help, mouse and W/A/S/D or arrows fly, Escape quits.\n"
         "F12 saves a screenshot in the working directory. Dropping an .hdr or .exr file on the\n"
-        "window replaces the current environment's map and lights.\n"
+        "window replaces the current environment's map and lights, a .gltf or .glb file the model.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;
 }

@@ -17,6 +17,9 @@ struct CommandLineOptions {
     std::string screenshotPath;
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
+    std::string modelPath;                            // --model FILE: a glTF model in place of the character
+    float modelScale = 1.0f;                          // --model-scale S: multiplies the model's size
+    bool modelActualSize = false;                     // --actual-size: the model in its own metres
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -24,21 +24,45 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
     ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
-                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr"},
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--model", "robot.glb",
+                     "--model-scale", "2.5", "--actual-size"},
                     options, message),
               CommandLineResult::Run);
     EXPECT_TRUE(options.windowed && !options.fullScreen && options.noDialogs && options.verbose);
     EXPECT_EQ(std::make_pair(options.frameLimit, options.screenshotPath), std::make_pair(30, std::string("shot.png")));
     EXPECT_EQ(std::vector<std::string>(options.environmentFiles, options.environmentFiles + 3),
               (std::vector<std::string>{"sky.hdr", "", "maps/a=b.exr"}));
+    EXPECT_EQ(options.modelPath, "robot.glb");
+    EXPECT_EQ(options.modelScale, 2.5f);
+    EXPECT_TRUE(options.modelActualSize);
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
-    for (const std::string line :
-         {"--bogus", "--frames", "--frames 0", "--frames 12x", "--frames -3", "--screenshot", "--windowed --fullscreen",
-          "extra", "--environment", "--environment 4=a.hdr", "--environment 0=a.hdr",
-          "--environment 2=", "--environment a.hdr", "--environment 22=a", "--frame-time", "--frame-time 0",
-          "--frame-time 60001", "--frame-time 2.5"}) {
+    for (const std::string line : {"--bogus",
+                                   "--frames",
+                                   "--frames 0",
+                                   "--frames 12x",
+                                   "--frames -3",
+                                   "--screenshot",
+                                   "--windowed --fullscreen",
+                                   "extra",
+                                   "--environment",
+                                   "--environment 4=a.hdr",
+                                   "--environment 0=a.hdr",
+                                   "--environment 2=",
+                                   "--environment a.hdr",
+                                   "--environment 22=a",
+                                   "--frame-time",
+                                   "--frame-time 0",
+                                   "--frame-time 60001",
+                                   "--frame-time 2.5",
+                                   "--model",
+                                   "--model-scale",
+                                   "--model-scale 0",
+                                   "--model-scale -1",
+                                   "--model-scale 2x",
+                                   "--model-scale 1e9",
+                                   "--model-scale nan"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         std::vector<const char*> argv;

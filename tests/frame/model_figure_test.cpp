@@ -1,18 +1,25 @@
-// A user's model in the real scene: where it stands, its G-buffer values, animation, textures, cut-outs and culling.
+// A user's model in the real scene: where it stands, its G-buffer values, animation, textures, cut-outs, culling
+// and drops.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cmath>
+#include <fstream>
 #include <memory>
 
+#include "app/file_drop.h"
+#include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
 #include "frame/figure.h"
+#include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
 #include "gpu/render_targets.h"
-#include "model/model_builder.h"
+#include "model/model_file.h"
 #include "model/scene_model.h"
 #include "scene_fixture.h"
+#include "support/model_builder.h"
+#include "support/model_files.h"
 #include "support/scratch_directory.h"
 
 namespace {
@@ -56,11 +63,14 @@ class ModelFigureTest : public SceneFixture {
 protected:
     void TearDown() override { sceneModel().clear(); }
 
-    static const PreparedModel& install(ModelData data) {
-        auto model = std::make_unique<PreparedModel>();
-        std::string cause;
-        EXPECT_TRUE(prepareModel(std::move(data), {}, *model, cause)) << cause;
-        EXPECT_TRUE(sceneModel().install(std::move(model), cause)) << cause;
+    // Writes the scene as a .glb (or a .gltf with its buffer and images beside
+    // it), loads the file and makes it the model in use.
+    static const PreparedModel& install(const ModelData& data, bool separateFiles = false) {
+        const std::string path = separateFiles ? "model.gltf" : "model.glb";
+        separateFiles ? writeGltfFiles(data, ".", "model") : writeGlb(data, path);
+        LoadedModel loaded = loadModelFile(path, {});
+        EXPECT_NE(loaded.model, nullptr) << loaded.cause;
+        EXPECT_TRUE(sceneModel().install(std::move(loaded.model), loaded.cause)) << loaded.cause;
         return sceneModel().model();
     }
 
@@ -119,7 +129,7 @@ TEST_F(ModelFigureTest, AModelStandsWhereTheCharacterStoodWithItsMaterialInTheGB
     data.materials[0].baseColourFactor = {0.8f, 0.1f, 0.1f, 1.0f};
     data.materials[0].metallicFactor = 0.0f;
     data.materials[0].roughnessFactor = 0.5f;
-    install(std::move(data));
+    install(data);
     frame();
     const Vector3 front(0.0f, 0.9f, 0.18f);  // the box is 0.36 across once 1.8 tall
     EXPECT_TRUE(objectAt(front));
@@ -148,7 +158,7 @@ TEST_F(ModelFigureTest, AnAnimatedSkinnedModelMovesBetweenFramesAndStandsStillWi
 }
 
 TEST_F(ModelFigureTest, ATexturesPatternShowsInTheColourTargetOnAHundredThousandTriangles) {
-    const PreparedModel& model = install(texturedGrid(250, 200, false));
+    const PreparedModel& model = install(texturedGrid(250, 200, false), true);
     ASSERT_EQ(model.triangleCount(), 100000u);
     frame();
     const std::array<float, 4> topLeft = at(kColourTarget, onGrid(model, 0.25f, 0.75f));
@@ -180,7 +190,39 @@ TEST_F(ModelFigureTest, ADoubleSidedMaterialShowsItsBackAndASingleSidedOneDoesNo
     frame();
     EXPECT_FALSE(objectAt(Vector3(0.0f, 0.9f, 0.0f)));
     data.materials[0].doubleSided = true;
-    install(std::move(data));
+    install(data);
     frame();
     EXPECT_TRUE(objectAt(Vector3(0.0f, 0.9f, 0.0f)));
+}
+
+TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndABrokenOneKeepsIt) {
+    writeGlb(singleMeshModel({boxPrimitive({0, 0, 0}, {1, 1, 1})}), "good.glb");
+    WindowMessage message;
+    message.type = MessageType::DropFile;
+    message.path = "good.glb";
+    windowProc(appWindow, message);
+    EXPECT_EQ(overlayStatus(), "Loading good.glb");
+    frame();
+    loadDroppedFiles(appWindow);
+    ASSERT_TRUE(userModelShown());
+    EXPECT_EQ(sceneModel().model().data.sourceName, "good.glb");
+    EXPECT_EQ(overlayStatus(), "");
+
+    std::ofstream("broken.glb") << "glTF, but not really";
+    message.path = "broken.glb";
+    testing::internal::CaptureStderr();
+    windowProc(appWindow, message);
+    frame();
+    loadDroppedFiles(appWindow);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("lumivor: Could not load the model broken.glb: "), std::string::npos) << said;
+    EXPECT_NE(said.find("The model good.glb stays."), std::string::npos) << said;
+    EXPECT_EQ(overlayStatus().rfind("Could not load broken.glb: ", 0), 0u) << overlayStatus();
+    EXPECT_EQ(sceneModel().model().data.sourceName, "good.glb");
+    EXPECT_NE(readWholeFile("Log.txt").find("Could not load the model broken.glb: "), std::string::npos);
+
+    message.path = "notes.txt";
+    windowProc(appWindow, message);
+    EXPECT_EQ(overlayStatus(), "Not used: notes.txt (drop an .hdr or .exr map, or a .gltf or .glb model)");
+    clearOverlayStatus();
 }

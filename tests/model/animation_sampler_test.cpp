@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/animation_sampler.h"
-#include "model/model_builder.h"
+#include "support/model_builder.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "model/model_builder.h"
+#include "support/model_builder.h"
 #include "model/model_pose.h"
 #include "model/model_skinning.h"
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "model/model_animator.h"
-#include "model/model_builder.h"
+#include "support/model_builder.h"
 #include "model/prepared_model.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Model builder: boxes, grids, node trees and a two-joint skin in code.
-#include "model/model_builder.h"
+#include "support/model_builder.h"
 
 #include <cmath>
 

@@ -2,12 +2,14 @@
 // and drops.
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <GL/glu.h>
 
-#include <cmath>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
 #include "app/file_drop.h"
+#include "app/model_loading.h"
 #include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
@@ -99,24 +101,15 @@ protected:
 
     // The depth light 0's shadow map holds where the world point lands.
     static float shadowDepth(const Vector3& world) {
-        const float* view = sceneResources().shadowModelView[0];
-        const float* projection = sceneResources().shadowProjection[0];
-        float eye[4], clip[4];
-        const float point[4] = {world.x, world.y, world.z, 1.0f};
-        for (int row = 0; row < 4; ++row) {
-            eye[row] = 0.0f;
-            for (int k = 0; k < 4; ++k) eye[row] += view[k * 4 + row] * point[k];
-        }
-        for (int row = 0; row < 4; ++row) {
-            clip[row] = 0.0f;
-            for (int k = 0; k < 4; ++k) clip[row] += projection[k * 4 + row] * eye[k];
-        }
+        GLdouble view[16], projection[16], x = 0, y = 0, z = 0;
+        std::copy_n(sceneResources().shadowModelView[0], 16, view);
+        std::copy_n(sceneResources().shadowProjection[0], 16, projection);
+        const GLint viewport[4] = {0, 0, kShadowMapSize, kShadowMapSize};
+        gluProject(world.x, world.y, world.z, view, projection, viewport, &x, &y, &z);
         std::vector<float> depth(kShadowMapSize * kShadowMapSize);
         glBindTexture(GL_TEXTURE_2D, sceneResources().renderTargets->getTexture(kShadowTargetBase));
         glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-        const int x = static_cast<int>((clip[0] * 0.5f + 0.5f) * kShadowMapSize);
-        const int y = static_cast<int>((clip[1] * 0.5f + 0.5f) * kShadowMapSize);
-        return depth[static_cast<std::size_t>(y) * kShadowMapSize + x];
+        return depth[static_cast<std::size_t>(y) * kShadowMapSize + static_cast<std::size_t>(x)];
     }
 };
 
@@ -197,13 +190,18 @@ TEST_F(ModelFigureTest, ADoubleSidedMaterialShowsItsBackAndASingleSidedOneDoesNo
 
 TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndABrokenOneKeepsIt) {
     writeGlb(singleMeshModel({boxPrimitive({0, 0, 0}, {1, 1, 1})}), "good.glb");
+    setModelRunOptions({{}, true});  // --verbose
     WindowMessage message;
     message.type = MessageType::DropFile;
     message.path = "good.glb";
     windowProc(appWindow, message);
     EXPECT_EQ(overlayStatus(), "Loading good.glb");
     frame();
+    testing::internal::CaptureStderr();
     loadDroppedFiles(appWindow);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("model good.glb: 12 triangles drawn, 12 in the shadow maps"),
+              std::string::npos);
+    setModelRunOptions({});
     ASSERT_TRUE(userModelShown());
     EXPECT_EQ(sceneModel().model().data.sourceName, "good.glb");
     EXPECT_EQ(overlayStatus(), "");

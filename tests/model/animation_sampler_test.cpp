@@ -80,21 +80,3 @@ TEST(AnimationSamplerTest, SlerpTakesTheShorterArcWhenTheNextKeyIsTheNegatedQuat
     EXPECT_NEAR(std::abs(q[3]), kCos22, 1e-6f);
     EXPECT_GT(q[2] * q[3], 0.0f) << "a turn about +z, not the long way about -z";
 }
-
-TEST(AnimationSamplerTest, AnAnimationDrivesOnlyTheNodesAndPathsItsChannelsName) {
-    ModelAnimation animation;
-    animation.channels.push_back(threeKeys(Interpolation::Linear));
-    std::vector<NodeTransform> local(2);
-    local[0].scale = {2.0f, 2.0f, 2.0f};
-    local[1].translation = {7.0f, 7.0f, 7.0f};
-    applyAnimation(animation, 2.0f, local);
-    EXPECT_EQ(local[0].translation, (Vector3f{5.0f, 5.0f, 5.0f}));
-    EXPECT_EQ(local[0].scale, (Vector3f{2.0f, 2.0f, 2.0f}));
-    EXPECT_EQ(local[1].translation, (Vector3f{7.0f, 7.0f, 7.0f}));
-}
-
-TEST(AnimationSamplerTest, TheClockLoopsOverTheDuration) {
-    EXPECT_FLOAT_EQ(loopedAnimationTime(2500, 1.0f), 0.5f);
-    EXPECT_FLOAT_EQ(loopedAnimationTime(1000, 1.0f), 0.0f);
-    EXPECT_FLOAT_EQ(loopedAnimationTime(1234, 0.0f), 0.0f) << "a single-key animation stands still";
-}

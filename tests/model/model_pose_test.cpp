@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "support/model_builder.h"
 #include "model/model_pose.h"
 #include "model/model_skinning.h"
+#include "support/model_builder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "model/model_animator.h"
-#include "support/model_builder.h"
 #include "model/prepared_model.h"
+#include "support/model_builder.h"
 
 namespace {
 
@@ -102,13 +102,6 @@ TEST(ModelSurfaceTest, ASmoothMetalIsAMirrorARoughDielectricMatteASmoothDielectr
     EXPECT_FLOAT_EQ(surfaceFor(rough).glossAlpha, 0.0f);
     EXPECT_FLOAT_EQ(surfaceFor(plastic).mirrorAlpha, 0.5f);
     EXPECT_FLOAT_EQ(surfaceFor(plastic).glossAlpha, 1.0f);
-}
-
-TEST(ModelSurfaceTest, HalfwayBetweenAHalfRoughMetalIsAQuarterMirrorAndPartlyGlossy) {
-    ModelMaterial material;
-    material.metallicFactor = 1.0f, material.roughnessFactor = 0.5f;
-    EXPECT_FLOAT_EQ(surfaceFor(material).mirrorAlpha, 0.625f);
-    EXPECT_FLOAT_EQ(surfaceFor(material).glossAlpha, 0.1875f);
 }
 
 class ModelAnimatorTest : public ::testing::Test {

@@ -274,14 +274,14 @@ std::vector<Out> readElements(const ModelSource& source, int index, int componen
     }
     if (accessor.count == 0) refuseModel(what + " has no elements");
     const std::uint64_t elementBytes = componentBytes(accessor.componentType) * static_cast<std::uint64_t>(components);
-    source.budget.charge(accessor.count, components * sizeof(Out), what);
     // Without a buffer view the elements are zeros (a sparse part may then set some).
+    const bool hasView = accessor.bufferView >= 0;
+    const ElementRange range = hasView ? checkedRange(source, accessor.bufferView, accessor.byteOffset, elementBytes,
+                                                      true, accessor.count, what)
+                                       : ElementRange{nullptr, 0};
+    source.budget.charge(accessor.count, components * sizeof(Out), what);
     std::vector<Out> out(accessor.count * static_cast<std::size_t>(components));
-    if (accessor.bufferView >= 0) {
-        const ElementRange range =
-            checkedRange(source, accessor.bufferView, accessor.byteOffset, elementBytes, true, accessor.count, what);
-        reading(accessor.componentType, range, accessor.count, components, out.data());
-    }
+    if (hasView) reading(accessor.componentType, range, accessor.count, components, out.data());
     if (accessor.sparse.isSparse) applySparse(source, accessor, components, elementBytes, reading, out, what);
     return out;
 }

@@ -8,7 +8,10 @@
 
 namespace {
 
-constexpr int kChannels = 4;
+constexpr unsigned kChannels = 4;
+constexpr unsigned kRgbBits = 24;
+constexpr unsigned kRgbaBits = 32;
+constexpr std::uint8_t kOpaque = 255;
 
 // Owns one FreeImage bitmap.
 class Bitmap {
@@ -93,27 +96,34 @@ bool decodeModelImage(const std::uint8_t* bytes, std::size_t size, LoadBudget& b
         reason = "does not decode";
         return false;
     }
-    // 16-bit and grey pictures become 8-bit RGBA in two steps.
-    const Bitmap standard(FreeImage_GetImageType(decoded.get()) == FIT_BITMAP
+    // 8-bit RGB and RGBA are copied as they are; 16-bit, grey and palette
+    // pictures become 8-bit RGBA through FreeImage first.
+    const unsigned bitsPerPixel = FreeImage_GetBPP(decoded.get());
+    const bool direct =
+        FreeImage_GetImageType(decoded.get()) == FIT_BITMAP && (bitsPerPixel == kRgbBits || bitsPerPixel == kRgbaBits);
+    const Bitmap standard(direct || FreeImage_GetImageType(decoded.get()) == FIT_BITMAP
                               ? nullptr
                               : FreeImage_ConvertToType(decoded.get(), FIT_BITMAP, TRUE));
-    const Bitmap rgba(FreeImage_ConvertTo32Bits(standard.get() != nullptr ? standard.get() : decoded.get()));
-    if (rgba.get() == nullptr) {
+    const Bitmap converted(
+        direct ? nullptr : FreeImage_ConvertTo32Bits(standard.get() != nullptr ? standard.get() : decoded.get()));
+    FIBITMAP* pixels = direct ? decoded.get() : converted.get();
+    if (pixels == nullptr) {
         reason = "does not convert to 8-bit RGBA";
         return false;
     }
+    const unsigned sourceChannels = FreeImage_GetBPP(pixels) / 8;
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
     out.rgba.resize(static_cast<std::size_t>(width) * height * kChannels);
     // FreeImage keeps the bottom row first; the model's images keep the top row first.
     for (unsigned row = 0; row < height; ++row) {
-        const BYTE* source = FreeImage_GetScanLine(rgba.get(), static_cast<int>(height - 1 - row));
+        const BYTE* source = FreeImage_GetScanLine(pixels, static_cast<int>(height - 1 - row));
         std::uint8_t* target = &out.rgba[static_cast<std::size_t>(row) * width * kChannels];
-        for (unsigned x = 0; x < width; ++x) {
-            target[kChannels * x] = source[kChannels * x + FI_RGBA_RED];
-            target[kChannels * x + 1] = source[kChannels * x + FI_RGBA_GREEN];
-            target[kChannels * x + 2] = source[kChannels * x + FI_RGBA_BLUE];
-            target[kChannels * x + 3] = source[kChannels * x + FI_RGBA_ALPHA];
+        for (unsigned x = 0; x < width; ++x, source += sourceChannels, target += kChannels) {
+            target[0] = source[FI_RGBA_RED];
+            target[1] = source[FI_RGBA_GREEN];
+            target[2] = source[FI_RGBA_BLUE];
+            target[3] = sourceChannels == kChannels ? source[FI_RGBA_ALPHA] : kOpaque;
         }
     }
     return true;

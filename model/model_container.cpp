@@ -1,6 +1,7 @@
 // Model container: the outer layer of a glTF file (the binary header and chunks, or JSON text), checked before parsing.
 #include "model/model_container.h"
 
+#include <algorithm>
 #include <string>
 
 #include "model/model_source.h"
@@ -33,7 +34,7 @@ std::string chunkName(std::uint32_t type) {
 
 // The chunk lengths must fit in the header's length, and the header's length
 // in the file; the parser itself only half checks the second chunk.
-void checkBinary(const std::uint8_t* bytes, std::size_t size, std::size_t& usedSize, std::uint64_t& jsonOffset,
+void checkBinary(const std::uint8_t* bytes, std::size_t size, ContainerShape& shape, std::uint64_t& jsonOffset,
                  std::uint64_t& jsonLength) {
     if (size < kHeaderBytes) {
         refuseModel("truncated: " + std::to_string(size) + " bytes, shorter than the binary glTF header");
@@ -67,18 +68,22 @@ void checkBinary(const std::uint8_t* bytes, std::size_t size, std::size_t& usedS
                         std::to_string(length));
         }
     }
-    usedSize = static_cast<std::size_t>(length);
+    shape.usedSize = static_cast<std::size_t>(length);
 }
 
-// The deepest nesting of arrays and objects, strings skipped; stops counting past the limit.
-void checkJsonDepth(const std::uint8_t* text, std::size_t size) {
+// Measures the JSON (objects, bytes in and outside strings) and refuses it
+// when arrays and objects nest deeper than the limit.
+void measureJson(const std::uint8_t* text, std::size_t size, ContainerShape& shape) {
     int depth = 0;
     bool inString = false;
+    std::uint64_t stringBytes = 0;
     for (std::size_t i = 0; i < size; ++i) {
         const char c = static_cast<char>(text[i]);
         if (inString) {
+            ++stringBytes;
             if (c == '\\') {
                 ++i;
+                ++stringBytes;
             } else if (c == '"') {
                 inString = false;
             }
@@ -88,21 +93,26 @@ void checkJsonDepth(const std::uint8_t* text, std::size_t size) {
             if (++depth > kMaxJsonDepth) {
                 refuseModel("its JSON nests deeper than " + std::to_string(kMaxJsonDepth) + " levels");
             }
+            if (c == '{') ++shape.jsonObjects;
         } else if (c == ']' || c == '}') {
             --depth;
         }
     }
+    shape.jsonStringBytes = stringBytes;
+    shape.jsonStructureBytes = size - std::min<std::uint64_t>(stringBytes, size);
 }
 
 }  // namespace
 
-ModelContainer checkModelContainer(const std::uint8_t* bytes, std::size_t size, std::size_t& usedSize) {
+ContainerShape checkModelContainer(const std::uint8_t* bytes, std::size_t size) {
+    ContainerShape shape;
     if (size >= kMagicBytes && littleEndian32(bytes) == kBinaryMagic) {
+        shape.kind = ModelContainer::Binary;
         std::uint64_t jsonOffset = 0;
         std::uint64_t jsonLength = 0;
-        checkBinary(bytes, size, usedSize, jsonOffset, jsonLength);
-        checkJsonDepth(bytes + jsonOffset, static_cast<std::size_t>(jsonLength));
-        return ModelContainer::Binary;
+        checkBinary(bytes, size, shape, jsonOffset, jsonLength);
+        measureJson(bytes + jsonOffset, static_cast<std::size_t>(jsonLength), shape);
+        return shape;
     }
     std::size_t start = 0;
     if (size >= sizeof kByteOrderMark && bytes[0] == kByteOrderMark[0] && bytes[1] == kByteOrderMark[1] &&
@@ -113,10 +123,8 @@ ModelContainer checkModelContainer(const std::uint8_t* bytes, std::size_t size, 
            (bytes[start] == ' ' || bytes[start] == '\t' || bytes[start] == '\n' || bytes[start] == '\r')) {
         ++start;
     }
-    if (start == size || bytes[start] != '{') {
-        refuseModel("not a glTF file (neither binary glTF nor a JSON object)");
-    }
-    checkJsonDepth(bytes, size);
-    usedSize = size;
-    return ModelContainer::Json;
+    if (start == size || bytes[start] != '{') refuseModel("not a glTF file (neither binary glTF nor a JSON object)");
+    measureJson(bytes, size, shape);
+    shape.usedSize = size;
+    return shape;
 }

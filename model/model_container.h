@@ -10,8 +10,16 @@ enum class ModelContainer { Binary, Json };
 // descends recursively, and a real glTF file nests a handful of levels.
 constexpr int kMaxJsonDepth = 64;
 
-// Checks the container and answers its kind; refuses the file (ModelError)
+struct ContainerShape {
+    ModelContainer kind = ModelContainer::Json;
+    std::size_t usedSize = 0;  // the bytes the parser may read (a binary file's own length)
+    // What the parser will build from the JSON, for the memory estimate.
+    std::uint64_t jsonObjects = 0;
+    std::uint64_t jsonStructureBytes = 0;  // outside strings: numbers, punctuation, blanks
+    std::uint64_t jsonStringBytes = 0;
+};
+
+// Checks the container and answers its shape; refuses the file (ModelError)
 // when a binary file's header or chunk lengths do not fit in its size, when
 // the text is not JSON, or when the JSON nests deeper than kMaxJsonDepth.
-// usedSize: the bytes the parser may read (a binary file's own length).
-ModelContainer checkModelContainer(const std::uint8_t* bytes, std::size_t size, std::size_t& usedSize);
+ContainerShape checkModelContainer(const std::uint8_t* bytes, std::size_t size);

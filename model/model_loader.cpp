@@ -21,6 +21,14 @@ namespace {
 // are integer accessors, which every attribute takes.
 const char* const kSupportedExtensions[] = {"KHR_mesh_quantization"};
 const std::string kLightsExtension = "KHR_lights_punctual";
+// What the parser builds at most from one JSON object (a material record of
+// tinygltf 2.7 with its nested records, grown arrays and the JSON tree's
+// node), from one byte outside strings (a number of two characters becomes a
+// 16-byte JSON value and an 8-byte double), and from one byte of a string
+// (kept, and decoded when it is a data URI).
+constexpr std::uint64_t kParsedBytesPerJsonObject = 2560;
+constexpr std::uint64_t kParsedBytesPerJsonByte = 16;
+constexpr std::uint64_t kParsedBytesPerStringByte = 2;
 // The parser's messages can run long; the first line says what went wrong.
 constexpr std::size_t kMaxParserMessage = 200;
 
@@ -73,18 +81,21 @@ std::string firstLine(const std::string& text) {
 
 void parse(const std::uint8_t* bytes, std::size_t size, ModelFolder& folder, LoadBudget& budget,
            tinygltf::Model& gltf) {
-    std::size_t usedSize = size;
-    const ModelContainer container = checkModelContainer(bytes, size, usedSize);
-    if (usedSize > std::numeric_limits<unsigned int>::max()) refuseModel("larger than a glTF file may be");
-    // The parser keeps a copy of the binary chunk and a tree of the JSON.
-    budget.charge(usedSize, 1, "the file");
+    const ContainerShape shape = checkModelContainer(bytes, size);
+    if (shape.usedSize > std::numeric_limits<unsigned int>::max()) refuseModel("larger than a glTF file may be");
+    // The parser keeps a copy of the file's binary chunk and builds a tree of
+    // its JSON and then its own records, each far larger than the text.
+    budget.charge(shape.usedSize, 1, "the file");
+    budget.charge(shape.jsonObjects, kParsedBytesPerJsonObject, "the JSON's objects");
+    budget.charge(shape.jsonStructureBytes, kParsedBytesPerJsonByte, "the JSON's numbers");
+    budget.charge(shape.jsonStringBytes, kParsedBytesPerStringByte, "the JSON's strings");
     tinygltf::TinyGLTF parser;
     parser.SetFsCallbacks(folder.callbacks());
     parser.SetImageLoader(&keepImageBytes, &budget);
     std::string error;
     std::string warning;
-    const unsigned int length = static_cast<unsigned int>(usedSize);
-    const bool parsed = container == ModelContainer::Binary
+    const unsigned int length = static_cast<unsigned int>(shape.usedSize);
+    const bool parsed = shape.kind == ModelContainer::Binary
                             ? parser.LoadBinaryFromMemory(&gltf, &error, &warning, bytes, length, folder.base())
                             : parser.LoadASCIIFromString(&gltf, &error, &warning, reinterpret_cast<const char*>(bytes),
                                                          length, folder.base());

@@ -110,6 +110,13 @@ void skinTriangle(GltfBuilder& b, std::uint8_t joint, const std::vector<int>& jo
     b.model.nodes[0].skin = b.addSkin(jointNodes);
 }
 
+// count empty JSON objects, "{},{},...".
+std::string emptyObjects(int count) {
+    std::string objects;
+    for (int i = 0; i < count; ++i) objects += i == 0 ? "{}" : ",{}";
+    return objects;
+}
+
 struct BadFile {
     const char* name;
     Writer write;
@@ -148,6 +155,16 @@ const BadFile kBadFiles[] = {
          b.model.accessors[0].count = std::size_t{1} << 40;
      }),
      "more memory than a model may take"},
+    {"HugeCountInAView", glb([](GltfBuilder& b) { b.model.accessors[0].count = std::size_t{1} << 62; }),
+     "reads past the end of buffer view 0"},
+    {"SparseIndexPastTheCount", glb([](GltfBuilder& b) {
+         tinygltf::Accessor& positions = b.model.accessors[0];
+         positions.sparse.isSparse = true;
+         positions.sparse.count = 1;
+         positions.sparse.indices = {0, b.addView("\x07", 1), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE};
+         positions.sparse.values = {0, 0};
+     }),
+     "sparse indices name element 7 of 3"},
     {"IndexPastTheVertices", glb([](GltfBuilder& b) {
          b = triangle({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 3});
      }),
@@ -203,6 +220,10 @@ const BadFile kBadFiles[] = {
     {"BufferThroughALink", fixedUri("link.bin"), "through a link"},
     {"RequiresDraco", glb([](GltfBuilder& b) { b.model.extensionsRequired = {"KHR_draco_mesh_compression"}; }),
      "requires the extension KHR_draco_mesh_compression"},
+    // Each object becomes a record of up to 2 KB in the parser: half a million
+    // are more than a model may take, though the text is only 1.5 MB.
+    {"TooManyJsonObjects", gltfEdit("\"asset\"", "\"extras\":[" + emptyObjects(500000) + "],\"asset\""),
+     "the JSON's objects would need more memory"},
     {"JsonNestedTooDeep",
      gltfEdit("\"asset\"", "\"extras\":" + std::string(100, '[') + std::string(100, ']') + ",\"asset\""),
      "nests deeper than 64 levels"},

@@ -57,7 +57,7 @@ def material(name, colour, metallic, roughness, image=None):
 
 
 def make_head():
-    bpy.ops.mesh.primitive_monkey_add(size=1.0, location=(0.0, 0.0, 1.36), rotation=(math.radians(-10), 0.0, 0.0))
+    bpy.ops.mesh.primitive_monkey_add(size=1.0, location=(0.0, 0.0, 1.28), rotation=(math.radians(-10), 0.0, 0.0))
     head = bpy.context.active_object
     head.name = "Suzanne"
     subdivision = head.modifiers.new("smooth", "SUBSURF")

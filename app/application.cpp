@@ -23,6 +23,7 @@
 #include "platform/platform_services.h"
 #include "state/app_config.h"
 #include "state/app_window.h"
+#include "state/scene_state.h"
 
 namespace {
 
@@ -186,6 +187,7 @@ int runApplication(const CommandLineOptions& options) {
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         setEnvironmentFile(environment, options.environmentFiles[environment]);
     }
+    applySceneOptions(options, sceneState());
     AppConfig& config = appConfig();
     config.load();
     setModelRunOptions({{options.modelScale, options.modelActualSize}, options.verbose});

@@ -2,8 +2,11 @@
 #include "app/command_line.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "environment/environment_turn.h"
 
 namespace {
 
@@ -21,6 +24,18 @@ bool parsePositiveInt(const char* text, int& value) {
         return false;
     }
     value = static_cast<int>(parsed);
+    return true;
+}
+
+// A finite angle in degrees, written as a number and nothing else (an angle
+// too large for a float reads as infinite and is refused).
+bool parseDegrees(const char* text, float& value) {
+    char* end = nullptr;
+    const float parsed = std::strtof(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(parsed)) {
+        return false;
+    }
+    value = parsed;
     return true;
 }
 
@@ -90,6 +105,18 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                 message = std::string("--environment needs N=FILE with N 1, 2 or 3, not '") + value + "'";
                 return CommandLineResult::Error;
             }
+        } else if (std::strcmp(arg, "--environment-rotation") == 0) {
+            if (i + 1 >= argc) {
+                message = "option --environment-rotation needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (!parseDegrees(value, options.environmentRotation)) {
+                message = std::string("--environment-rotation needs an angle in degrees, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+        } else if (std::strcmp(arg, "--light-markers") == 0) {
+            options.lightMarkers = true;
         } else if (std::strcmp(arg, "--model") == 0 || std::strcmp(arg, "--model-scale") == 0) {
             if (i + 1 >= argc) {
                 message = std::string("option ") + arg + " needs a value";
@@ -140,6 +167,9 @@ std::string usageText(const char* programName) {
         "  --verbose          print window and scene life-cycle events on standard error\n"
         "  --environment N=FILE  environment N (1, 2 or 3) uses FILE, a Radiance HDR or OpenEXR\n"
         "                     latitude-longitude map, for this run; repeatable\n"
+        "  --environment-rotation DEG  start every environment turned by DEG degrees about the\n"
+        "                     vertical (keys Z and X turn the one shown)\n"
+        "  --light-markers    start with a marker on each of the 64 lights (key V)\n"
         "  --model FILE       a glTF 2.0 model (.gltf with its files beside it, or .glb) stands\n"
         "                     in for the character, lit and shadowed like it\n"
         "  --model-scale S    multiplies the size of every model of the run (0.001 to 1000)\n"
@@ -149,9 +179,17 @@ std::string usageText(const char* programName) {
         "  --version          show the version\n"
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
-        "I/J/K/L/U/O move the sphere, H help, mouse and W/A/S/D or arrows fly, Escape quits.\n"
+        "I/J/K/L/U/O move the sphere, Z/X turn the environment, V marks the lights, H help,\n"
+        "mouse and W/A/S/D or arrows fly, Escape quits.\n"
         "F12 saves a screenshot in the working directory. Dropping an .hdr or .exr file on the\n"
         "window replaces the current environment's map and lights, a .gltf or .glb file the model.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;
+}
+
+void applySceneOptions(const CommandLineOptions& options, SceneState& state) {
+    for (float& rotation : state.environmentRotation) {
+        rotation = wrapDegrees(options.environmentRotation);
+    }
+    state.showLightMarkers = options.lightMarkers;
 }

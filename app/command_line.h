@@ -1,10 +1,11 @@
-// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, help and
-// version.
+// Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
+// the scene's starting turn and light markers, a user's model, help and version.
 #pragma once
 
 #include <string>
 
 #include "environment/environment_lights.h"
+#include "state/scene_state.h"
 
 struct CommandLineOptions {
     bool windowed = false;    // answer the start-up question with No
@@ -17,9 +18,11 @@ struct CommandLineOptions {
     std::string screenshotPath;
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
-    std::string modelPath;                            // --model FILE: a glTF model in place of the character
-    float modelScale = 1.0f;                          // --model-scale S: multiplies the model's size
-    bool modelActualSize = false;                     // --actual-size: the model in its own metres
+    float environmentRotation = 0.0f;  // --environment-rotation DEG: all environments start turned by DEG
+    bool lightMarkers = false;         // --light-markers: start with the lights marked on the sky (key V)
+    std::string modelPath;             // --model FILE: a glTF model in place of the character
+    float modelScale = 1.0f;           // --model-scale S: multiplies the model's size
+    bool modelActualSize = false;      // --actual-size: the model in its own metres
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -31,3 +34,6 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                                    std::string& message);
 
 std::string usageText(const char* programName);
+
+// The options' starting values of the scene state: every environment's turn and the light markers.
+void applySceneOptions(const CommandLineOptions& options, SceneState& state);

@@ -4,6 +4,7 @@
 #include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
 #include "frame/figure.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Exposure and sphere movement per millisecond a key is held.
 constexpr float kStepPerMillisecond = 0.002f;
+// Z and X turn the current environment by 45 degrees a second.
+constexpr float kTurnDegreesPerMillisecond = 0.045f;
 // The frame rate is sampled once more than this many milliseconds have gathered.
 constexpr float kFrameRateWindowMilliseconds = 1000.0f;
 
@@ -75,6 +78,14 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         state.helpKeyLatch = false;
     }
 
+    // One press of V shows or hides the light markers once.
+    if (down(vk::letter('V')) && !state.lightMarkerKeyLatch) {
+        state.lightMarkerKeyLatch = true;
+        state.showLightMarkers = !state.showLightMarkers;
+    } else if (keys[vk::letter('V')] == 0 && state.lightMarkerKeyLatch) {
+        state.lightMarkerKeyLatch = false;
+    }
+
     // Continuous controls; nothing is clamped.
     const float step = static_cast<float>(elapsedMilliseconds) * kStepPerMillisecond;
     if (down(vk::letter('Q'))) state.exposure += step;
@@ -85,6 +96,13 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (down(vk::letter('J'))) state.spherePosition.x -= step;
     if (down(vk::letter('U'))) state.spherePosition.y += step;
     if (down(vk::letter('O'))) state.spherePosition.y -= step;
+
+    // X turns the sky toward higher map columns (to the right when looking
+    // along -z), Z back; each environment keeps its own angle.
+    const float turn = static_cast<float>(elapsedMilliseconds) * kTurnDegreesPerMillisecond;
+    float& rotation = state.environmentRotation[lights.currentEnvironment];
+    if (down(vk::letter('X'))) rotation = wrapDegrees(rotation + turn);
+    if (down(vk::letter('Z'))) rotation = wrapDegrees(rotation - turn);
 
     camera().update();
     updateFigure(elapsedMilliseconds);

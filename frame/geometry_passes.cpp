@@ -6,6 +6,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
 #include "frame/figure.h"
 #include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
@@ -99,6 +100,8 @@ void renderSky() {
     programs.setUniform1i(kSkyProgram, "diffuseMap", 0);
     programs.setUniform1f(kSkyProgram, "expo", state.exposure);
     programs.setUniform1f(kSkyProgram, "ndist", state.ndist);
+    const EnvironmentTurn turn = currentEnvironmentTurn(state, environmentLights());
+    programs.setUniform4f(kSkyProgram, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
     glCullFace(GL_FRONT);  // the sky sphere is seen from inside
     selectTextureUnit(0);
     glBindTexture(GL_TEXTURE_2D, resources.environmentTextures[environmentLights().currentEnvironment]);

@@ -7,6 +7,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
@@ -50,7 +51,7 @@ void setPerLightValues(GLSLManager& programs, int program, int slot, int light, 
     const EnvironmentLights& lights = environmentLights();
     const SceneResources& resources = sceneResources();
     const Vector3& colour = lights.currentColours[light];
-    const Vector3& direction = lights.currentDirections[light];
+    const Vector3& direction = resources.lightDirections[light];
 
     // A light shines with its colour (its region's mean radiance) times the
     // solid angle of its region: the irradiance it gives a surface facing it.
@@ -122,6 +123,8 @@ void renderLightingPass() {
     const Vector3& eye = camera().position;
     programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
     programs.setUniform1f(program, "groundEnergy", lights.currentGroundEnergy);
+    const EnvironmentTurn turn = currentEnvironmentTurn(state, lights);
+    programs.setUniform4f(program, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
 
     // The image-based lighting program leaves the background (no geometry)
     // untouched. With the position pass's depth copied in, every quad is drawn
@@ -148,7 +151,7 @@ void renderLightingPass() {
         float solidAngle[kLightsPerQuad];
         float energy[kLightsPerQuad];
         for (int k = 0; k < kLightsPerQuad; ++k) {
-            const Vector3& direction = lights.currentDirections[group + k];
+            const Vector3& direction = resources.lightDirections[group + k];
             const Vector3& colour = lights.currentColours[group + k];
             programs.setUniform4f(program, kDirectionNames[k], direction.x, direction.y, direction.z, 0.0f);
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);

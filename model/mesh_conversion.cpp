@@ -38,9 +38,10 @@ public:
         readIndices(out, vertexCount);
         readNormals(out, vertexCount);
         const int texCoords = attributeAccessor(primitive_, "TEXCOORD_0");
-        if (texCoords >= 0)
+        if (texCoords >= 0) {
             out.texCoords =
                 checkedCount(readFloats(source_, texCoords, 2, use("TEXCOORD_0")), 2, vertexCount, "TEXCOORD_0");
+        }
         readColours(out, vertexCount);
         readInfluences(out, vertexCount, largestJoint);
         if (primitive_.material >= 0 && !inRange(primitive_.material, source_.gltf.materials)) {

@@ -22,11 +22,14 @@ void storeAt(std::vector<float>& values, std::size_t vertex, const Vector3& v) {
     values[3 * vertex + 2] = v.z;
 }
 
-// A unit vector along v, or false when v has no usable length.
+// A unit vector along v, or false when v has no direction. v is first
+// divided by its largest component, so that squaring neither underflows for
+// tiny vectors nor overflows for huge ones.
 bool unitAlong(const Vector3& v, Vector3& unit) {
-    const float vectorLength = length(v);
-    if (!(vectorLength > 0.0f) || !std::isfinite(vectorLength)) return false;
-    unit = v * (1.0f / vectorLength);
+    const float largest = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+    if (!(largest > 0.0f) || !std::isfinite(largest)) return false;
+    const Vector3 scaled = {v.x / largest, v.y / largest, v.z / largest};
+    unit = scaled * (1.0f / length(scaled));
     return true;
 }
 

@@ -13,6 +13,9 @@ packages=(
   libmeshoptimizer-dev
   xvfb xauth xdotool openbox x11-utils
 )
+# The glTF validator's tests run on node and npm: Debian's, unless the machine already has them.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -112,12 +112,29 @@ TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTw
     EXPECT_EQ(radius[2], radius[0]) << "3 keeps the radius of the environment before";
 }
 
-TEST_F(KeyboardControlsTest, HoldingHTogglesHelpOnceAndAFreshPressTogglesItBack) {
-    hold({vk::letter('H')}, 50);
-    EXPECT_FALSE(state.showHelp);
-    hold({});
-    hold({vk::letter('H')});
-    EXPECT_TRUE(state.showHelp);
+TEST_F(KeyboardControlsTest, HoldingHOrVTogglesHelpOrLightMarkersOnceAndAFreshPressTogglesItBack) {
+    EXPECT_TRUE(state.showHelp) << "shown at start";
+    EXPECT_FALSE(state.showLightMarkers) << "off at start";
+    for (const auto& [key, shown] : {std::pair{'H', &state.showHelp}, {'V', &state.showLightMarkers}}) {
+        const bool before = *shown;
+        hold({vk::letter(key)}, 50);
+        EXPECT_NE(*shown, before) << key;
+        hold({});
+        hold({vk::letter(key)});
+        EXPECT_EQ(*shown, before) << key;
+    }
+}
+
+TEST_F(KeyboardControlsTest, XAndZTurnTheShownEnvironmentFortyFiveDegreesASecondAndEachKeepsItsAngle) {
+    hold({vk::digit(2)});
+    hold({vk::letter('X')}, 100, 10);
+    EXPECT_NEAR(state.environmentRotation[1], 45.0f, 1e-3f);
+    hold({vk::digit(1)});
+    hold({vk::letter('Z')}, 1, 2000);  // below zero: wrapped
+    EXPECT_NEAR(state.environmentRotation[0], 270.0f, 1e-3f);
+    hold({vk::digit(2)});
+    EXPECT_NEAR(state.environmentRotation[1], 45.0f, 1e-3f) << "found as it was left";
+    EXPECT_EQ(state.environmentRotation[2], 0.0f);
 }
 
 TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutClampingAndFrameRateIsSampled) {

@@ -74,6 +74,28 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     }
 }
 
+TEST(CommandLineTest, EnvironmentRotationTurnsEveryEnvironmentAndLightMarkersShowTheLightsFromTheStart) {
+    CommandLineOptions options;
+    std::string message;
+    SceneState state;
+    applySceneOptions(options, state);
+    EXPECT_FALSE(state.showLightMarkers);
+    ASSERT_EQ(parse({"--environment-rotation", "-90.5", "--light-markers"}, options, message), CommandLineResult::Run);
+    applySceneOptions(options, state);
+    for (int environment = 0; environment < kEnvironmentCount; ++environment) {
+        EXPECT_FLOAT_EQ(state.environmentRotation[environment], 269.5f) << "environment " << environment;
+    }
+    EXPECT_TRUE(state.showLightMarkers);
+    EXPECT_NE(usageText("lumivor").find("--environment-rotation DEG"), std::string::npos);
+
+    // Only a finite number of degrees is an angle.
+    EXPECT_EQ(parse({"--environment-rotation"}, options, message), CommandLineResult::Error);
+    for (const char* angle : {"", "east", "90deg", "nan", "inf", "1e39"}) {
+        EXPECT_EQ(parse({"--environment-rotation", angle}, options, message), CommandLineResult::Error) << angle;
+        EXPECT_EQ(message, std::string("--environment-rotation needs an angle in degrees, not '") + angle + "'");
+    }
+}
+
 TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     CommandLineOptions options;
     std::string message;

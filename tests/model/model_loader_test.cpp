@@ -33,7 +33,7 @@ ModelData load(const GltfBuilder& builder, std::vector<std::string>* notes = nul
 // Nodes: 0 root (TRS, children 1 and 2), 1 a matrix, 2 the hand (children
 // 4, 5, 6), 3 the skinned mesh (a second root). Skin 0 has six joints; the
 // triangle's vertices have eight influences in two sets.
-class SkinnedModelTest : public ::testing::Test {
+class SkinnedGltfTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         GltfBuilder b;
@@ -80,9 +80,9 @@ protected:
     static ModelData* data_;
 };
 
-ModelData* SkinnedModelTest::data_ = nullptr;
+ModelData* SkinnedGltfTest::data_ = nullptr;
 
-TEST_F(SkinnedModelTest, KeepsTheHierarchyAndTheDefaultScene) {
+TEST_F(SkinnedGltfTest, KeepsTheHierarchyAndTheDefaultScene) {
     EXPECT_EQ(data_->nodes.size(), 7u);
     EXPECT_EQ(data_->nodes[0].children, (std::vector<int>{1, 2}));
     EXPECT_EQ(data_->nodes[1].parent, 0);
@@ -93,7 +93,7 @@ TEST_F(SkinnedModelTest, KeepsTheHierarchyAndTheDefaultScene) {
     EXPECT_EQ(data_->nodes[3].skin, 0);
 }
 
-TEST_F(SkinnedModelTest, KeepsEitherTheMatrixOrTheTranslationRotationAndScale) {
+TEST_F(SkinnedGltfTest, KeepsEitherTheMatrixOrTheTranslationRotationAndScale) {
     const ModelNode& root = data_->nodes[0];
     EXPECT_FALSE(root.hasMatrix);
     EXPECT_EQ(root.translation, (std::array<float, 3>{1, 2, 3}));
@@ -103,14 +103,14 @@ TEST_F(SkinnedModelTest, KeepsEitherTheMatrixOrTheTranslationRotationAndScale) {
     EXPECT_EQ(data_->nodes[1].matrix[13], 1.0f);
 }
 
-TEST_F(SkinnedModelTest, KeepsTheSkinsJointsAndInverseBindMatrices) {
+TEST_F(SkinnedGltfTest, KeepsTheSkinsJointsAndInverseBindMatrices) {
     ASSERT_EQ(data_->skins.size(), 1u);
     EXPECT_EQ(data_->skins[0].joints, (std::vector<int>{0, 1, 2, 4, 5, 6}));
     ASSERT_EQ(data_->skins[0].inverseBindMatrices.size(), 6u);
     EXPECT_EQ(data_->skins[0].inverseBindMatrices[4][13], -4.0f);
 }
 
-TEST_F(SkinnedModelTest, KeepsEachVertexsFourLargestInfluencesScaledToOne) {
+TEST_F(SkinnedGltfTest, KeepsEachVertexsFourLargestInfluencesScaledToOne) {
     const ModelPrimitive& primitive = data_->meshes[0].primitives[0];
     // Of 0.1, 0.4, 0.05, 0.05 and 0.3, 0.1: the two tied at 0.1 stay in file order.
     EXPECT_EQ(std::vector<std::uint16_t>(primitive.joints.begin(), primitive.joints.begin() + 4),
@@ -120,14 +120,14 @@ TEST_F(SkinnedModelTest, KeepsEachVertexsFourLargestInfluencesScaledToOne) {
     EXPECT_NEAR(primitive.weights[3], 0.1f / 0.9f, kTolerance);
 }
 
-TEST_F(SkinnedModelTest, AVertexWithoutWeightFollowsItsFirstJoint) {
+TEST_F(SkinnedGltfTest, AVertexWithoutWeightFollowsItsFirstJoint) {
     const ModelPrimitive& primitive = data_->meshes[0].primitives[0];
     EXPECT_EQ(std::vector<std::uint16_t>(primitive.joints.begin() + 8, primitive.joints.end()),
               (std::vector<std::uint16_t>{3, 0, 0, 0}));
     EXPECT_EQ(Floats(primitive.weights.begin() + 8, primitive.weights.end()), (Floats{1, 0, 0, 0}));
 }
 
-TEST_F(SkinnedModelTest, KeepsTheKeysOfEveryInterpolation) {
+TEST_F(SkinnedGltfTest, KeepsTheKeysOfEveryInterpolation) {
     ASSERT_EQ(data_->animations.size(), 1u);
     const ModelAnimation& walk = data_->animations[0];
     EXPECT_EQ(walk.name, "walk");
@@ -227,6 +227,14 @@ TEST(ModelLoaderTest, WorksOutSmoothNormalsWeightedByTriangleArea) {
     const float length = std::sqrt(68.0f);
     expectNear(Floats(normals.begin(), normals.begin() + 3), {2 / length, 0, 8 / length});
     expectNear(Floats(normals.begin() + 6, normals.end()), {0, 0, 1, 1, 0, 0});
+}
+
+// Found by fuzzing: the face normal of a triangle this small squares to subnormal numbers.
+TEST(ModelLoaderTest, SmoothNormalsOfATinyTriangleAreUnitLength) {
+    GltfBuilder b;
+    b.addTriangleMesh({0, 0, 0, 1e-20f, 0, 0, 0, 1e-20f, 0});
+    const Floats normals = load(b).meshes[0].primitives[0].normals;
+    expectNear(Floats(normals.begin(), normals.begin() + 3), {0, 0, 1});
 }
 
 TEST(ModelLoaderTest, ReadsColoursAsRgbaFromEveryForm) {

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/environment_drop.h"
+#include "app/file_drop.h"
 #include "app/keyboard_controls.h"
 #include "app/lit_dump.h"
+#include "app/model_loading.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
 #include "app/stepped_clock.h"
@@ -157,7 +158,7 @@ private:
             dumpLitIfAsked();
         }
         swapNativeWindow(window.native);
-        loadDroppedEnvironment(window);  // after a frame has said "Loading"
+        loadDroppedFiles(window);  // after a frame has said "Loading"
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -208,6 +209,10 @@ int runApplication(const CommandLineOptions& options) {
     applySceneOptions(options, sceneState());
     AppConfig& config = appConfig();
     config.load();
+    setModelRunOptions({{options.modelScale, options.modelActualSize}, options.verbose});
+    if (!options.modelPath.empty()) {
+        loadStartModel(options.modelPath);  // a refused model leaves the built-in character
+    }
 
     appWindow = AppWindow();
     keyState.clear();

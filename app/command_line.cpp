@@ -13,6 +13,9 @@ namespace {
 
 // A minute per frame: beyond it a fixed step means nothing useful.
 constexpr int kMaxFrameTime = 60000;
+// A model scaled beyond these is too small to see or far larger than the scene.
+constexpr float kMinModelScale = 0.001f;
+constexpr float kMaxModelScale = 1000.0f;
 
 bool parsePositiveInt(const char* text, int& value) {
     errno = 0;
@@ -46,7 +49,8 @@ bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
     return true;
 }
 
-// The file given without an option: a map lights environment 1, the one shown first.
+// The file given without an option: a map lights environment 1, the one shown first; a model stands in for the
+// character.
 bool useOpenedFile(CommandLineOptions& options, std::string& message) {
     const std::string& file = options.openedFile;
     if (hasEnvironmentMapExtension(file)) {
@@ -59,9 +63,12 @@ bool useOpenedFile(CommandLineOptions& options, std::string& message) {
         return true;
     }
     if (hasFileExtension(file, "gltf") || hasFileExtension(file, "glb")) {
-        // Model hook: once the program shows glTF models, a .gltf or .glb given alone becomes the --model file here.
-        message = "'" + file + "' is a glTF model; this version shows only its built-in character";
-        return false;
+        if (!options.modelPath.empty()) {
+            message = "'" + file + "' and --model " + options.modelPath + " both name the model";
+            return false;
+        }
+        options.modelPath = file;
+        return true;
     }
     message = "'" + file + "' is neither a map (.hdr, .exr) nor a model (.gltf, .glb)";
     return false;
@@ -73,6 +80,17 @@ bool endsWithExr(const char* text) {
     const char* const ending = ".exr";
     const std::size_t endingLength = std::strlen(ending);
     return length > endingLength && std::strcmp(text + length - endingLength, ending) == 0;
+}
+
+bool parseModelScale(const char* text, float& value) {
+    errno = 0;
+    char* end = nullptr;
+    const float parsed = std::strtof(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !(parsed >= kMinModelScale && parsed <= kMaxModelScale)) {
+        return false;
+    }
+    value = parsed;
+    return true;
 }
 
 }  // namespace
@@ -144,6 +162,20 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
                 return CommandLineResult::Error;
             }
             options.litDumpPath = value;
+        } else if (std::strcmp(arg, "--model") == 0 || std::strcmp(arg, "--model-scale") == 0) {
+            if (i + 1 >= argc) {
+                message = std::string("option ") + arg + " needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (std::strcmp(arg, "--model") == 0) {
+                options.modelPath = value;
+            } else if (!parseModelScale(value, options.modelScale)) {
+                message = std::string("--model-scale needs a number from 0.001 to 1000, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+        } else if (std::strcmp(arg, "--actual-size") == 0) {
+            options.modelActualSize = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -175,20 +207,21 @@ void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base)
         file = absoluteUserPath(file, base);
     }
     options.litDumpPath = absoluteUserPath(options.litDumpPath, base);
+    options.modelPath = absoluteUserPath(options.modelPath, base);
     options.openedFile = absoluteUserPath(options.openedFile, base);
-    // --model's file joins here when that option lands.
 }
 
 std::string usageText(const char* programName) {
     std::string text = "Usage: ";
     text += programName;
     text +=
-        " [options] [MAP]\n"
+        " [options] [MAP | MODEL]\n"
         "Real-time image-based lighting demo. Reads config.cfg, Shader/, the HDR maps,\n"
         "noise.bmp and animation2.txt from the working directory and writes Log.txt there.\n"
         "Started in a folder without them, it runs in ~/.local/share/lumivor (or\n"
         "$XDG_DATA_HOME/lumivor), linked to the installed data. MAP, an .hdr or .exr file,\n"
-        "lights environment 1. Files may be given relative to the current folder or with ~/.\n"
+        "lights environment 1; MODEL, a .gltf or .glb file, is used as with --model. Files may\n"
+        "be given relative to the current folder or with ~/.\n"
         "\n"
         "Options:\n"
         "  --windowed         run in a window without asking\n"
@@ -210,6 +243,11 @@ std::string usageText(const char* programName) {
         "                     FILE-unshadowed.exr (the same frame with no light blocked), FILE.json\n"
         "                     (camera, spheres, ground, map, character materials) and FILE.obj (the\n"
         "                     character's triangles in that frame's pose), for scripts/reference.sh\n"
+        "  --model FILE       a glTF 2.0 model (.gltf with its files beside it, or .glb) stands\n"
+        "                     in for the character, lit and shadowed like it\n"
+        "  --model-scale S    multiplies the size of every model of the run (0.001 to 1000)\n"
+        "  --actual-size      models keep their own size in metres (the character is 1.8 m tall)\n"
+        "                     instead of the character's height\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
@@ -217,7 +255,7 @@ std::string usageText(const char* programName) {
         "I/J/K/L/U/O move the sphere, Z/X turn the environment, V marks the lights, H help,\n"
         "mouse and W/A/S/D or arrows fly, Escape quits.\n"
         "F12 saves a screenshot in the run directory. Dropping an .hdr or .exr file on the\n"
-        "window replaces the current environment's map and lights.\n"
+        "window replaces the current environment's map and lights, a .gltf or .glb file the model.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;
 }

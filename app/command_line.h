@@ -1,5 +1,5 @@
 // Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
-// a file opened without an option, the scene's starting turn and light markers, help and version.
+// a file opened without an option, the scene's starting turn and light markers, a user's model, help and version.
 #pragma once
 
 #include <string>
@@ -23,6 +23,9 @@ struct CommandLineOptions {
     std::string openedFile;            // a file given without an option, as a desktop's "Open with" passes it
     float environmentRotation = 0.0f;  // --environment-rotation DEG: all environments start turned by DEG
     bool lightMarkers = false;         // --light-markers: start with the lights marked on the sky (key V)
+    std::string modelPath;             // --model FILE: a glTF model in place of the character
+    float modelScale = 1.0f;           // --model-scale S: multiplies the model's size
+    bool modelActualSize = false;      // --actual-size: the model in its own metres
     bool showHelp = false;
     bool showVersion = false;
 };

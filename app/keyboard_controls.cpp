@@ -3,9 +3,9 @@
 
 #include "app/window_procedure.h"
 #include "camera/camera.h"
-#include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_turn.h"
+#include "frame/figure.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
@@ -105,7 +105,7 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (down(vk::letter('Z'))) rotation = wrapDegrees(rotation - turn);
 
     camera().update();
-    skinnedModel().update(static_cast<float>(elapsedMilliseconds));
+    updateFigure(elapsedMilliseconds);
 
     // Frame rate: the count of updates in the first window past one second;
     // the excess time is dropped.

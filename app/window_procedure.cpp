@@ -1,7 +1,7 @@
 // The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
 #include "app/window_procedure.h"
 
-#include "app/environment_drop.h"
+#include "app/file_drop.h"
 #include "app/screenshot_key.h"
 #include "gpu/projections.h"
 #include "platform/virtual_keys.h"
@@ -48,7 +48,7 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             postQuitMessage(window.native);
             break;
         case MessageType::DropFile:
-            dropEnvironmentFile(message.path);
+            dropFile(message.path);
             break;
         case MessageType::Quit:
         case MessageType::SystemKey:

@@ -5,9 +5,9 @@
 #include <GL/gl.h>
 
 #include "camera/camera.h"
-#include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_turn.h"
+#include "frame/figure.h"
 #include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
@@ -39,7 +39,7 @@ void renderPositions() {
     beginGeometryPass(kPositionTarget);
     programs.useProgram(kPositionProgram);
     setOffset(Vector3(), 1.0f);
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Positions);
     setOffset(state.spherePosition, 1.0f);
     drawSphereAt(state.spherePosition);
     setOffset(kLeftSpherePosition, 1.0f);
@@ -57,7 +57,7 @@ void renderNormals() {
     GLSLManager& programs = glslManager();
     beginGeometryPass(kNormalTarget);
     programs.useProgram(kNormalProgram);
-    skinnedModel().draw(false, true);
+    drawFigure(FigurePass::Normals);
     glColor4f(1.0f, 1.0f, 1.0f, kMovableSphereSurface.normalAlpha);
     drawSphereAt(sceneState().spherePosition);
     glColor4f(1.0f, 1.0f, 1.0f, kLeftSphereSurface.normalAlpha);
@@ -75,7 +75,7 @@ void renderColours() {
     beginGeometryPass(kColourTarget);
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.9f, 0.9f, 0.9f, 0.5f);
-    skinnedModel().draw(true, false);
+    drawFigure(FigurePass::Colours);
     glColor4f(1.0f, 1.0f, 1.0f, kMovableSphereSurface.colourAlpha);
     drawSphereAt(sceneState().spherePosition);
     glColor4f(1.0f, 1.0f, 1.0f, kLeftSphereSurface.colourAlpha);
@@ -116,7 +116,7 @@ void renderSky() {
 
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Silhouette);
     glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
     drawSphereAt(state.spherePosition);
     drawSphereAt(kLeftSpherePosition);

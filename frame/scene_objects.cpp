@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "character/skinned_model.h"
+#include "frame/figure.h"
 #include "frame/scene_resources.h"
 #include "state/scene_state.h"
 
@@ -43,7 +43,7 @@ void drawSphereAt(const Vector3& centre) { callListAt(sceneResources().sphereLis
 
 void drawShadowCasters() {
     const GLuint list = sceneResources().shadowSphereList;
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Shadow);
     glPushMatrix();
     glScalef(kHiddenSphereScale, kHiddenSphereScale, kHiddenSphereScale);
     glCallList(list);

@@ -28,6 +28,6 @@ void drawGroundQuad();
 // The sphere display list under a translation, between a push and a pop.
 void drawSphereAt(const Vector3& centre);
 
-// Everything that casts a shadow: character, the small hidden sphere at the
+// Everything that casts a shadow: the figure (character or model), the small hidden sphere at the
 // origin, the three spheres (the coarser shadow list) and the ground.
 void drawShadowCasters();

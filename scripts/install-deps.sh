@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   clang libclang-rt-14-dev
   blender-data
+  libmeshoptimizer-dev
   xvfb xauth xdotool openbox x11-utils
   desktop-file-utils
   blender python3-numpy  # the Cycles reference (scripts/reference.sh); Blender's glTF add-on needs numpy too

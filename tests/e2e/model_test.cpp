@@ -33,7 +33,8 @@ TEST_F(ModelRunTest, ABrokenModelIsRefusedWithItsFileAndCauseAndTheCharacterStay
     const std::vector<unsigned char> glb = gltfOf(singleMeshModel({boxPrimitive({0, 0, 0}, {1, 1, 1})})).glb();
     run.writeFile("broken.glb", std::string(glb.begin(), glb.begin() + glb.size() / 2));
     EXPECT_EQ(runWith("broken.glb"), 0) << run.standardError();
-    const std::string said = "Could not load the model broken.glb: ";
+    // The file as the program resolved it from the folder it was started in.
+    const std::string said = "Could not load the model " + run.file("broken.glb") + ": truncated";
     EXPECT_EQ(countOccurrences(run.standardError(), "lumivor: " + said), 1) << run.standardError();
     EXPECT_EQ(countOccurrences(run.standardError(), "The built-in character stays.\n"), 1);
     EXPECT_EQ(countOccurrences(run.readFile("Log.txt"), said), 1) << run.readFile("Log.txt");

@@ -85,6 +85,17 @@ protected:
         for (int key : held) keys[key] = 1;
         for (int i = 0; i < updates; ++i) updateScene(milliseconds);
     }
+    // Key messages as the window procedure receives them between two updates.
+    void send(MessageType type, int key) {
+        WindowMessage message;
+        message.type = type;
+        message.key = key;
+        windowProc(window, message);
+    }
+    void tap(int key) {
+        send(MessageType::KeyDown, key);
+        send(MessageType::KeyUp, key);
+    }
 
     KeyState keys;
     AppWindow window;
@@ -99,6 +110,34 @@ TEST_F(KeyboardControlsTest, EscapeStopsTheProgramAfterTheRestOfTheUpdateAndF2Wi
     EXPECT_FLOAT_EQ(state.exposure, 1.2f);
     hold({vk::kF1});
     EXPECT_EQ(state.lightingProgram, kImageBasedLightingProgram);
+}
+
+TEST_F(KeyboardControlsTest, AKeyPressedAndReleasedBetweenTwoUpdatesActsInExactlyOneUpdate) {
+    tap(vk::letter('H'));
+    tap(vk::function(2));
+    tap(vk::letter('Q'));
+    updateScene(100);
+    EXPECT_FALSE(state.showHelp) << "the tap hid the help";
+    EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram);
+    EXPECT_NEAR(state.exposure, 1.2f, 1e-6f) << "one update's step";
+    updateScene(100);
+    EXPECT_FALSE(state.showHelp) << "toggled once, not twice";
+    EXPECT_NEAR(state.exposure, 1.2f, 1e-6f) << "no step in the next update";
+}
+
+TEST_F(KeyboardControlsTest, HeldKeysActAsBeforeAndAPressBetweenUpdatesWhileAKeyIsHeldStillCounts) {
+    send(MessageType::KeyDown, vk::letter('Q'));
+    send(MessageType::KeyDown, vk::letter('H'));
+    for (int update = 0; update < 3; ++update) updateScene(100);
+    EXPECT_NEAR(state.exposure, 1.6f, 1e-6f) << "one step per update, none for the press itself";
+    ASSERT_FALSE(state.showHelp) << "a held H toggles once";
+    send(MessageType::KeyUp, vk::letter('H'));  // released and pressed again before the next update
+    send(MessageType::KeyDown, vk::letter('H'));
+    tap(vk::function(2));
+    updateScene(100);
+    EXPECT_TRUE(state.showHelp) << "the second press toggles back";
+    EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram) << "tapped while Q is held";
+    EXPECT_NEAR(state.exposure, 1.8f, 1e-6f) << "Q still held";
 }
 
 TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTwoSetTheSkyRadius) {

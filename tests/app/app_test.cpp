@@ -7,15 +7,18 @@
 #include <set>
 #include <sstream>
 
+#include "app/frame_clock.h"
 #include "app/keyboard_controls.h"
 #include "app/screenshot_key.h"
 #include "app/window_procedure.h"
+#include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
 #include "platform/virtual_keys.h"
 #include "state/app_config.h"
 #include "state/app_window.h"
 #include "state/scene_state.h"
+#include "support/recording_platform.h"
 
 TEST(AppConfigTest, ReadsUpToThreeNumbersAndKeepsTheDefaultsOfWhatIsUnreadOrUnusable) {
     const std::pair<const char*, std::array<int, 3>> cases[] = {
@@ -186,4 +189,32 @@ TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutC
     hold({vk::letter('J'), vk::letter('I'), vk::letter('O')}, 1, 500);
     const Vector3 moved = state.spherePosition - Vector3(2.5f, -0.55f, -4.0f);
     EXPECT_LT(length(moved), 1e-5f) << moved.x << " " << moved.y << " " << moved.z;
+}
+
+using FrameClockTest = KeyboardControlsTest;
+
+TEST_F(FrameClockTest, UnderAFrameTimeEachFrameAdvancesTheAnimationByExactlyTheStepWhateverTheRealClockDoes) {
+    RecordingPlatform real;
+    real.tickCount = 5000;
+    real.cursorOwned = false;  // no mouse look
+    ScopedPlatformServices realInstalled(real);
+    SkinnedModel& model = skinnedModel();
+    model.currentClip = 0;
+    model.currentFrame = 0;
+    model.elapsedSinceStep = 0.0f;
+    {
+        FrameClock stepped(30);
+        window.lastTickCount = platform().ticks();  // as a new window does
+        stepped.updateFrame(window);
+        EXPECT_EQ(model.elapsedSinceStep, 30.0f);
+        EXPECT_EQ(model.currentFrame, 0) << "no step before 40 ms have gathered";
+        real.tickCount += 977;  // never seen by the readers
+        stepped.updateFrame(window);
+        EXPECT_EQ(model.currentFrame, 2) << "60 ms: one step";
+        EXPECT_EQ(window.lastTickCount, 60u);
+    }
+    FrameClock platformClock(0);  // the platform's clock again
+    window.lastTickCount = 5960;
+    platformClock.updateFrame(window);
+    EXPECT_EQ(model.elapsedSinceStep, 17.0f);
 }

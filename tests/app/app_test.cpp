@@ -109,7 +109,8 @@ protected:
 
 TEST_F(KeyboardControlsTest, EscapeStopsTheProgramAfterTheRestOfTheUpdateAndF2WinsOverF1) {
     hold({vk::kEscape, vk::letter('Q'), vk::kF1, vk::function(2)}, 1, 100);
-    EXPECT_TRUE(programRunning == 0 && state.lightingProgram == kAmbientOcclusionProgram);
+    EXPECT_EQ(programRunning, 0);
+    EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram);
     EXPECT_FLOAT_EQ(state.exposure, 1.2f);
     hold({vk::kF1});
     EXPECT_EQ(state.lightingProgram, kImageBasedLightingProgram);
@@ -181,11 +182,13 @@ TEST_F(KeyboardControlsTest, XAndZTurnTheShownEnvironmentFortyFiveDegreesASecond
 
 TEST_F(KeyboardControlsTest, HeldKeysMoveTwoUnitsPerSecondAtAnyFrameRateWithoutClampingAndFrameRateIsSampled) {
     hold({vk::letter('Q')}, 100, 10);  // also the first frame-rate window: exactly 1000 ms is not yet past
-    EXPECT_TRUE(std::abs(state.exposure - 3.0f) < 1e-4f && state.framesPerSecond == 0) << state.exposure;
+    EXPECT_NEAR(state.exposure, 3.0f, 1e-4f);
+    EXPECT_EQ(state.framesPerSecond, 0);
     hold({vk::letter('E')}, 1, 3000);
     EXPECT_NEAR(state.exposure, -3.0f, 1e-4f);  // nothing clamps it
     EXPECT_EQ(state.framesPerSecond, 101) << "the count of updates in the first window past one second";
-    EXPECT_TRUE(state.frameCounter == 0 && state.frameTimeAccumulator == 0.0f) << "a new window starts";
+    EXPECT_EQ(state.frameCounter, 0) << "a new window starts";
+    EXPECT_EQ(state.frameTimeAccumulator, 0.0f) << "a new window starts";
     hold({vk::letter('J'), vk::letter('I'), vk::letter('O')}, 1, 500);
     const Vector3 moved = state.spherePosition - Vector3(2.5f, -0.55f, -4.0f);
     EXPECT_LT(length(moved), 1e-5f) << moved.x << " " << moved.y << " " << moved.z;

@@ -7,6 +7,7 @@
 
 #include "app/environment_drop.h"
 #include "app/frame_clock.h"
+#include "app/lit_dump.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
 #include "app/window_procedure.h"
@@ -122,9 +123,14 @@ public:
         if (!options_.screenshotPath.empty() && !screenshotTaken_ && framesDrawn_ > 0 && programRunning == 0) {
             takeScreenshot(window, true);
         }
+        if (framesDrawn_ > 0 && programRunning == 0) {
+            dumpLitIfAsked();
+        }
     }
 
     int framesDrawn() const { return framesDrawn_; }
+    // A lit-image dump was asked for and could not be written.
+    bool litDumpFailed() const { return litDumpFailed_; }
 
 private:
     void drawOneFrame(AppWindow& window) {
@@ -137,6 +143,9 @@ private:
         saveRequestedScreenshot(window);  // F12
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
+        }
+        if (programRunning == 0) {
+            dumpLitIfAsked();
         }
         swapNativeWindow(window.native);
         loadDroppedEnvironment(window);  // after a frame has said "Loading"
@@ -161,6 +170,14 @@ private:
         screenshotTaken_ = true;
     }
 
+    // The targets still hold the last frame; the dump reads them once.
+    void dumpLitIfAsked() {
+        if (!options_.litDumpPath.empty() && !litDumped_) {
+            litDumpFailed_ = !dumpLitImage(options_.litDumpPath);
+            litDumped_ = true;
+        }
+    }
+
     const CommandLineOptions& options_;
     FrameClock& clock_;
     Clock::time_point started_;
@@ -168,6 +185,8 @@ private:
     int framesDrawn_ = 0;
     int framesInWindow_ = 0;
     bool screenshotTaken_ = false;
+    bool litDumped_ = false;
+    bool litDumpFailed_ = false;
 };
 
 }  // namespace
@@ -231,5 +250,8 @@ int runApplication(const CommandLineOptions& options) {
     }
     stopVideo();
     printPassTimings();
+    if (loop.litDumpFailed()) {
+        exitStatus = 1;  // the files asked for are missing
+    }
     return exitStatus;
 }

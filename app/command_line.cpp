@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "environment/environment_sources.h"
 #include "environment/environment_turn.h"
 
 namespace {
@@ -43,6 +44,33 @@ bool parseEnvironmentChoice(const char* text, CommandLineOptions& options) {
     }
     options.environmentFiles[text[0] - '1'] = text + 2;
     return true;
+}
+
+// The file given without an option: a map lights environment 1, the one shown first.
+bool useOpenedFile(CommandLineOptions& options, std::string& message) {
+    const std::string& file = options.openedFile;
+    if (hasEnvironmentMapExtension(file)) {
+        if (!options.environmentFiles[0].empty()) {
+            message =
+                "'" + file + "' and --environment 1=" + options.environmentFiles[0] + " both name environment 1's map";
+            return false;
+        }
+        options.environmentFiles[0] = file;
+        return true;
+    }
+    if (hasFileExtension(file, "gltf") || hasFileExtension(file, "glb")) {
+        // Model hook: once the program shows glTF models, a .gltf or .glb given alone becomes the --model file here.
+        message = "'" + file + "' is a glTF model; this version shows only its built-in character";
+        return false;
+    }
+    message = "'" + file + "' is neither a map (.hdr, .exr) nor a model (.gltf, .glb)";
+    return false;
+// A name with something before the ".exr" ending.
+bool endsWithExr(const char* text) {
+    const std::size_t length = std::strlen(text);
+    const char* const ending = ".exr";
+    const std::size_t endingLength = std::strlen(ending);
+    return length > endingLength && std::strcmp(text + length - endingLength, ending) == 0;
 }
 
 }  // namespace
@@ -103,14 +131,34 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             }
         } else if (std::strcmp(arg, "--light-markers") == 0) {
             options.lightMarkers = true;
+        } else if (std::strcmp(arg, "--dump-lit") == 0) {
+            if (i + 1 >= argc) {
+                message = "option --dump-lit needs a value";
+                return CommandLineResult::Error;
+            }
+            const char* value = argv[++i];
+            if (!endsWithExr(value)) {
+                message = std::string("--dump-lit needs a file name ending in .exr, not '") + value + "'";
+                return CommandLineResult::Error;
+            }
+            options.litDumpPath = value;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
             return CommandLineResult::Version;
+        } else if (arg[0] != '-' && arg[0] != '\0') {
+            if (!options.openedFile.empty()) {
+                message = "only one file may be given without an option, not also '" + std::string(arg) + "'";
+                return CommandLineResult::Error;
+            }
+            options.openedFile = arg;
         } else {
             message = std::string("unknown option '") + arg + "'";
             return CommandLineResult::Error;
         }
+    }
+    if (!options.openedFile.empty() && !useOpenedFile(options, message)) {
+        return CommandLineResult::Error;
     }
     if (options.windowed && options.fullScreen) {
         message = "--windowed and --fullscreen exclude each other";
@@ -119,13 +167,26 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
     return CommandLineResult::Run;
 }
 
+void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base) {
+    options.screenshotPath = absoluteUserPath(options.screenshotPath, base);
+    for (std::string& file : options.environmentFiles) {
+        file = absoluteUserPath(file, base);
+    }
+    options.litDumpPath = absoluteUserPath(options.litDumpPath, base);
+    options.openedFile = absoluteUserPath(options.openedFile, base);
+    // --model's file joins here when that option lands.
+}
+
 std::string usageText(const char* programName) {
     std::string text = "Usage: ";
     text += programName;
     text +=
-        " [options]\n"
+        " [options] [MAP]\n"
         "Real-time image-based lighting demo. Reads config.cfg, Shader/, the HDR maps,\n"
-        "noise.bmp and animation2.txt from the working directory and writes Log.txt.\n"
+        "noise.bmp and animation2.txt from the working directory and writes Log.txt there.\n"
+        "Started in a folder without them, it runs in ~/.local/share/lumivor (or\n"
+        "$XDG_DATA_HOME/lumivor), linked to the installed data. MAP, an .hdr or .exr file,\n"
+        "lights environment 1. Files may be given relative to the current folder or with ~/.\n"
         "\n"
         "Options:\n"
         "  --windowed         run in a window without asking\n"
@@ -142,13 +203,18 @@ std::string usageText(const char* programName) {
         "  --environment-rotation DEG  start every environment turned by DEG degrees about the\n"
         "                     vertical (keys Z and X turn the one shown)\n"
         "  --light-markers    start with a marker on each of the 64 lights (key V)\n"
+        "  --dump-lit FILE.exr  at exit, write the last frame's lit image (linear radiance before\n"
+        "                     bloom and tone mapping, at the window size) as a float OpenEXR file,\n"
+        "                     FILE-unshadowed.exr (the same frame with no light blocked), FILE.json\n"
+        "                     (camera, spheres, ground, map, character materials) and FILE.obj (the\n"
+        "                     character's triangles in that frame's pose), for scripts/reference.sh\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
         "I/J/K/L/U/O move the sphere, Z/X turn the environment, V marks the lights, H help,\n"
         "mouse and W/A/S/D or arrows fly, Escape quits.\n"
-        "F12 saves a screenshot in the working directory. Dropping an .hdr or .exr file on the\n"
+        "F12 saves a screenshot in the run directory. Dropping an .hdr or .exr file on the\n"
         "window replaces the current environment's map and lights.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";
     return text;

@@ -1,9 +1,10 @@
 // Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
-// the scene's starting turn and light markers, help and version.
+// a file opened without an option, the scene's starting turn and light markers, help and version.
 #pragma once
 
 #include <string>
 
+#include "app/user_path.h"
 #include "environment/environment_lights.h"
 #include "state/scene_state.h"
 
@@ -16,8 +17,10 @@ struct CommandLineOptions {
     int frameLimit = 0;       // end the run after this many frames; 0 runs until quit
     int frameTime = 0;        // milliseconds every frame advances the clock by; 0 reads the real clock
     std::string screenshotPath;
+    std::string litDumpPath;  // --dump-lit: the last frame's lit image (an .exr file) and its scene description
     std::string environmentFiles[kEnvironmentCount];  // --environment N=FILE: the file environment N - 1 reads; empty
                                                       // keeps the built-in one
+    std::string openedFile;            // a file given without an option, as a desktop's "Open with" passes it
     float environmentRotation = 0.0f;  // --environment-rotation DEG: all environments start turned by DEG
     bool lightMarkers = false;         // --light-markers: start with the lights marked on the sky (key V)
     bool showHelp = false;
@@ -29,6 +32,9 @@ enum class CommandLineResult { Run, Help, Version, Error };
 // Parses argv; on Error, message says what was wrong.
 CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLineOptions& options,
                                    std::string& message);
+
+// Makes every file the user named absolute (absoluteUserPath), before the program changes into its run directory.
+void resolveFileArguments(CommandLineOptions& options, const UserPathBase& base);
 
 std::string usageText(const char* programName);
 

@@ -10,6 +10,7 @@
 #include "environment/environment_lights.h"
 #include "environment/environment_setup.h"
 #include "environment/noise_texture.h"
+#include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
@@ -25,7 +26,6 @@
 namespace {
 
 constexpr int kOverlayCharacterHeight = -16;  // negative: character height in pixels
-constexpr double kSphereRadius = 0.5;
 constexpr int kSphereSlices = 42;
 constexpr int kSphereStacks = 42;
 // The shadow pass's sphere: a 512-texel map over the shadow box gives a sphere

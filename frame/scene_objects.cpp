@@ -14,9 +14,6 @@ const Vector3 kBackSpherePosition{0.0f, 0.45f, -3.0f};
 
 namespace {
 
-// The small sphere at the character's feet casts a shadow but is never drawn in view.
-constexpr float kHiddenSphereScale = 0.2f;
-
 // A display list under a translation, between a push and a pop.
 void callListAt(GLuint list, const Vector3& centre) {
     glPushMatrix();

@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   blender-data
   xvfb xauth xdotool openbox x11-utils
+  desktop-file-utils
+  blender python3-numpy  # the Cycles reference (scripts/reference.sh); Blender's glTF add-on needs numpy too
 )
 # The glTF validator's tests run on node and npm: Debian's, unless the machine already has them.
 command -v node >/dev/null || packages+=(nodejs)

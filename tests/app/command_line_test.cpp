@@ -20,9 +20,11 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
     ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
-                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--frame-time", "40"},
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--frame-time", "40",
+                     "--dump-lit", "out/lit.exr"},
                     options, message),
               CommandLineResult::Run);
+    EXPECT_EQ(options.litDumpPath, "out/lit.exr");
     EXPECT_TRUE(options.windowed);
     EXPECT_FALSE(options.fullScreen);
     EXPECT_TRUE(options.noDialogs);
@@ -35,11 +37,27 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
-    for (const std::string line :
-         {"--bogus", "--frames", "--frames 0", "--frames 12x", "--frames -3", "--screenshot", "--windowed --fullscreen",
-          "extra", "--environment", "--environment 4=a.hdr", "--environment 0=a.hdr",
-          "--environment 2=", "--environment a.hdr", "--environment 22=a", "--frame-time", "--frame-time 0",
-          "--frame-time 60001", "--frame-time 2.5"}) {
+    for (const std::string line : {"--bogus",
+                                   "--frames",
+                                   "--frames 0",
+                                   "--frames 12x",
+                                   "--frames -3",
+                                   "--screenshot",
+                                   "--windowed --fullscreen",
+                                   "extra",
+                                   "--environment",
+                                   "--environment 4=a.hdr",
+                                   "--environment 0=a.hdr",
+                                   "--environment 2=",
+                                   "--environment a.hdr",
+                                   "--environment 22=a",
+                                   "--frame-time",
+                                   "--frame-time 0",
+                                   "--frame-time 60001",
+                                   "--frame-time 2.5",
+                                   "--dump-lit",
+                                   "--dump-lit lit.png",
+                                   "--dump-lit .exr"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         std::vector<const char*> argv;
@@ -49,6 +67,40 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
         EXPECT_EQ(parse(argv, options, message), CommandLineResult::Error) << line;
         EXPECT_FALSE(message.empty()) << line;
     }
+}
+
+TEST(CommandLineTest, FileArgumentsBecomeAbsoluteFromTheFolderTheUserStartedIn) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--screenshot", "shots/a.png", "--environment", "1=~/maps/forest.exr", "--environment",
+                     "2=/maps/field.hdr", "--environment", "3=~user/sky.hdr"},
+                    options, message),
+              CommandLineResult::Run);
+    resolveFileArguments(options, UserPathBase{"/start", "/home/u"});
+    EXPECT_EQ(options.screenshotPath, "/start/shots/a.png");
+    EXPECT_EQ(options.environmentFiles[0], "/home/u/maps/forest.exr");
+    EXPECT_EQ(options.environmentFiles[1], "/maps/field.hdr");
+    EXPECT_EQ(options.environmentFiles[2], "/start/~user/sky.hdr");  // only the user's own home is expanded
+    EXPECT_EQ(absoluteUserPath("~", UserPathBase{"/start", "/home/u/"}), "/home/u/");
+    EXPECT_EQ(absoluteUserPath("~/a.hdr", UserPathBase{"/start", ""}), "/start/~/a.hdr");  // no home: as typed
+    EXPECT_EQ(absoluteUserPath("a.hdr", UserPathBase{"", "/home/u"}), "a.hdr");            // no start folder: as typed
+    EXPECT_EQ(absoluteUserPath("", UserPathBase{"/start", "/home/u"}), "");                // no file chosen stays so
+}
+
+TEST(CommandLineTest, AMapGivenWithoutAnOptionLightsEnvironmentOneAndAnyOtherFileIsRefused) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--windowed", "Sky.EXR"}, options, message), CommandLineResult::Run) << message;
+    EXPECT_EQ(options.environmentFiles[0], "Sky.EXR");
+    for (const std::vector<const char*>& arguments : std::vector<std::vector<const char*>>{
+             {"a.hdr", "b.hdr"}, {"--environment", "1=a.hdr", "b.hdr"}, {"notes.txt"}, {"maps.hdr/"}}) {
+        CommandLineOptions refused;
+        EXPECT_EQ(parse(arguments, refused, message), CommandLineResult::Error) << arguments.back();
+        EXPECT_FALSE(message.empty()) << arguments.back();
+    }
+    CommandLineOptions model;
+    ASSERT_EQ(parse({"mannequin.glb"}, model, message), CommandLineResult::Error);
+    EXPECT_NE(message.find("glTF model"), std::string::npos) << message;
 }
 
 TEST(CommandLineTest, EnvironmentRotationTurnsEveryEnvironmentAndLightMarkersShowTheLightsFromTheStart) {

@@ -1,8 +1,6 @@
 // The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -16,19 +14,6 @@ namespace {
 
 // Start-up converts three maps and a frame renders 64 shadow maps in software: generous limits.
 constexpr int kLimitMilliseconds = 120000;
-
-// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
-std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240) {
-    std::vector<unsigned char> pixels;
-    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
-        FreeImage_GetBPP(bitmap) == 24) {
-        pixels.resize(std::size_t{width} * height * 3);
-        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
-    }
-    FreeImage_Unload(bitmap);
-    return pixels;
-}
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -143,6 +128,25 @@ TEST_F(ProgramTest, ExitStatusesOfRunsWithoutADisplayWithoutAWindowAndWithAnUnkn
     EXPECT_EQ(countOccurrences(unknown.standardError(), "unknown option '--frobnicate'"), 1);
 }
 
+TEST_F(ProgramTest, TheLitDumpWritesBothImagesTheSceneAndTheMeshAndOneThatCannotBeWrittenFailsTheRun) {
+    ProgramRun unwritable;
+    run.writeFile("config.cfg", "160 120 1\n");
+    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--frames", "2", "--dump-lit", "lit.exr"}));
+    ASSERT_TRUE(unwritable.start({"--windowed", "--no-dialogs", "--frames", "1", "--dump-lit", "missing/lit.exr"}));
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
+    for (const char* name : {"lit.exr", "lit-unshadowed.exr"}) {
+        FIBITMAP* image = FreeImage_Load(FIF_EXR, run.file(name).c_str(), 0);
+        EXPECT_EQ(FreeImage_GetImageType(image), FIT_RGBF) << name;
+        EXPECT_EQ(FreeImage_GetWidth(image), 160u) << name;
+        EXPECT_EQ(FreeImage_GetHeight(image), 120u) << name;
+        FreeImage_Unload(image);
+    }
+    EXPECT_NE(run.readFile("lit.json").find("\"mesh\": \"lit.obj\""), std::string::npos);
+    EXPECT_GT(countOccurrences(run.readFile("lit.obj"), "\nf "), 1000) << "the character's triangles";
+    EXPECT_EQ(unwritable.waitForExit(kLimitMilliseconds), 1);
+    EXPECT_EQ(countOccurrences(unwritable.standardError(), "could not write the lit image missing/lit.exr"), 1);
+}
+
 // A frame takes far longer than a tap: pressed and released between two updates, F2 still switches.
 TEST_F(ProgramTest, ATwentyMillisecondTapDuringASlowFrameAndHeldDigitFunctionAndLetterKeysReachTheProgram) {
     ProgramRun hiddenRun;
@@ -180,7 +184,8 @@ TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineI
         waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
-    EXPECT_EQ(countOccurrences(run.standardError(), "lumivor: Environment map \"missing.exr\" cannot be used: "), 1);
+    const std::string missing = "lumivor: Environment map \"" + run.file("missing.exr") + "\" cannot be used: ";
+    EXPECT_EQ(countOccurrences(run.standardError(), missing), 1) << "named from where the program started";
     const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));
     EXPECT_EQ(path.rfind(run.directory() + "/lumivor-20", 0), 0u) << path << ": in the working directory";
     const std::vector<unsigned char> shot = loadPicture(path);

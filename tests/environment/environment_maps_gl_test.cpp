@@ -1,4 +1,4 @@
-// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights and name in the overlay.
+// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights, and the overlay's names.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -41,7 +41,8 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     writeMap(scratch.file(kEnvironmentFiles[0]), 40, 24, FIF_HDR);
     mkdir(scratch.file("maps").c_str(), 0700);
     writeMap(scratch.file("maps/sky.exr"), 80, 40, FIF_EXR);
-    setEnvironmentFile(1, "maps/sky.exr");  // kEnvironmentFiles[2] is missing
+    setEnvironmentFile(1, "maps/sky.exr");
+    setEnvironmentFile(2, "maps/missing.exr");
     GLuint textures[kEnvironmentCount] = {};
     loadEnvironments(textures);
     EnvironmentLights& lights = environmentLights();
@@ -63,7 +64,9 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     EXPECT_EQ(firstDifference, std::ptrdiff_t(readBack.size())) << "the first float that differs";
 
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
+    EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): none (missing.exr failed)");  // black, not in use
     setEnvironmentFile(1, "");
+    setEnvironmentFile(2, "");
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
 
     // Selecting the environment makes its lights current, exactly as the tool prints them; JSON holds them all.

@@ -17,6 +17,7 @@
 #include "environment/environment_setup.h"
 #include "environment/environment_sources.h"
 #include "environment/light_extractor.h"
+#include "frame/lit_image.h"
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
@@ -302,4 +303,24 @@ TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight)
     const float elevation = 10.0f * kPi / 180.0f;
     const Targets image = render(skyMap(0.05f, Vector3(std::cos(elevation), std::sin(elevation), 0.0f), 0.5f));
     EXPECT_NEAR(shadowOverBeside(image, Vector3(-7, 0, -3), Vector3(-5, 0, -3), Vector3(0, 0, 1.5f)), 0.74, 0.07);
+}
+
+TEST_F(LightStrengthTest, TheUnshadowedLitImageLetsEveryLightReachTheGroundAndTheLitImageKeepsTheSky) {
+    const Vector3 sun = normalize(Vector3(1.0f, 1.0f, 0.0f));
+    const Targets targets = render(skyMap(0.05f, sun, 0.9f));
+    const LitImage lit = readLitImage();
+    const LitImage unshadowed = renderUnshadowedLitImage();
+    ASSERT_EQ(std::make_pair(lit.width, lit.height), std::make_pair(kWidth, kHeight));
+    const auto at = [](const LitImage& image, const Vector3& point) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(project(point, x, y));
+        return luminance(&image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3]);
+    };
+    const Vector3 shadowed(-0.9f, 0.0f, 0.0f);  // the character's shadow falls toward -x
+    EXPECT_LT(at(lit, shadowed), 0.25 * at(unshadowed, shadowed));
+    const Vector3 open(-0.9f, 0.0f, 1.2f);
+    EXPECT_NEAR(at(lit, open) / at(unshadowed, open), 1.0, 1e-3);
+    const Vector3 skyPoint(0.0f, 30.0f, -40.0f);  // above the scene, where only the sky shows
+    EXPECT_FLOAT_EQ(static_cast<float>(at(lit, skyPoint)),
+                    static_cast<float>(luminance(targets.at(targets.sky, skyPoint))));
 }

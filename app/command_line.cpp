@@ -65,6 +65,8 @@ bool useOpenedFile(CommandLineOptions& options, std::string& message) {
     }
     message = "'" + file + "' is neither a map (.hdr, .exr) nor a model (.gltf, .glb)";
     return false;
+}
+
 // A name with something before the ".exr" ending.
 bool endsWithExr(const char* text) {
     const std::size_t length = std::strlen(text);

@@ -1,6 +1,8 @@
 // The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
 #include <gtest/gtest.h>
 
+#include <FreeImage.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <fstream>

@@ -125,7 +125,7 @@ std::string checkExrHeader(const unsigned char* bytes, std::size_t size, std::ui
         const std::int32_t length = readInt32(bytes + position);
         position += kSizeBytes;
         if (length < 0) {
-            return invalid("attribute \"" + std::string(name) + "\" has a negative size");
+            return invalid("an attribute of negative size");
         }
         if (static_cast<std::size_t>(length) > size - position) {
             return kTruncated;

@@ -4,15 +4,14 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 
 #include "app/file_drop.h"
+#include "app/frame_clock.h"
 #include "app/keyboard_controls.h"
 #include "app/lit_dump.h"
 #include "app/model_loading.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
-#include "app/stepped_clock.h"
 #include "app/window_procedure.h"
 #include "environment/environment_sources.h"
 #include "frame/draw_frame.h"
@@ -100,8 +99,7 @@ class FrameLoop {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // clock: advanced by one step before each frame's update; nullptr reads the real clock.
-    FrameLoop(const CommandLineOptions& options, SteppedClock* clock)
+    FrameLoop(const CommandLineOptions& options, FrameClock& clock)
         : options_(options), clock_(clock), started_(Clock::now()) {}
 
     void run(AppWindow& window) {
@@ -138,13 +136,7 @@ public:
 
 private:
     void drawOneFrame(AppWindow& window) {
-        if (clock_ != nullptr) {
-            clock_->advance();
-        }
-        // Unsigned difference: the tick counter's wrap-around still gives the elapsed time.
-        const std::uint32_t tickCount = platform().ticks();
-        updateScene(tickCount - window.lastTickCount);
-        window.lastTickCount = tickCount;
+        clock_.updateFrame(window);
         ++framesDrawn_;
         if (options_.frameLimit > 0 && framesDrawn_ >= options_.frameLimit && programRunning == 1) {
             terminateApplication(window);  // as Escape would: this frame is still drawn and shown
@@ -189,7 +181,7 @@ private:
     }
 
     const CommandLineOptions& options_;
-    SteppedClock* clock_;
+    FrameClock& clock_;
     Clock::time_point started_;
     Clock::time_point lastSwap_;
     int framesDrawn_ = 0;
@@ -237,17 +229,12 @@ int runApplication(const CommandLineOptions& options) {
     }
 
     // A fixed frame time replaces the clock for the whole run, window re-creations included.
-    std::unique_ptr<SteppedClock> steppedClock;
-    std::unique_ptr<ScopedPlatformServices> clockInstalled;
-    if (options.frameTime > 0) {
-        steppedClock = std::make_unique<SteppedClock>(platform(), static_cast<std::uint32_t>(options.frameTime));
-        clockInstalled = std::make_unique<ScopedPlatformServices>(*steppedClock);
-    }
+    FrameClock frameClock(static_cast<std::uint32_t>(options.frameTime));
 
     int exitStatus = 0;
     programRunning = 1;
     fullscreenRequested = appWindow.isFullScreen;
-    FrameLoop loop(options, steppedClock.get());
+    FrameLoop loop(options, frameClock);
     while (programRunning == 1) {
         appWindow.isFullScreen = fullscreenRequested;
         if (!createAppWindow(appWindow)) {

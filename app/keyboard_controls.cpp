@@ -32,9 +32,21 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (resources.keys == nullptr || resources.window == nullptr) {
         return;  // no scene initialised
     }
-    const KeyState& keys = *resources.keys;
+    KeyState& keys = *resources.keys;
     SceneState& state = sceneState();
-    auto down = [&keys](int code) { return keys[code] == 1; };
+    // A key pressed and released since the last update counts as down for this one update.
+    auto down = [&keys](int code) { return keys.counts(code); };
+    // One press toggles once, however long the key is held. A press since the
+    // last update is a fresh one even while the latch is still set: the key
+    // was released in between.
+    auto toggleOnPress = [&keys](int code, bool& latch, bool& shown) {
+        if (keys.pressedSinceUpdate[code] == 1 || (keys[code] == 1 && !latch)) {
+            latch = true;
+            shown = !shown;
+        } else if (keys[code] == 0 && latch) {
+            latch = false;
+        }
+    };
 
     // Escape ends the run after this frame has been updated, drawn and shown.
     if (down(vk::kEscape)) {
@@ -70,21 +82,8 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         rebuildRenderTargets();
     }
 
-    // One press of H toggles the help once, however long it is held.
-    if (down(vk::letter('H')) && !state.helpKeyLatch) {
-        state.helpKeyLatch = true;
-        state.showHelp = !state.showHelp;
-    } else if (keys[vk::letter('H')] == 0 && state.helpKeyLatch) {
-        state.helpKeyLatch = false;
-    }
-
-    // One press of V shows or hides the light markers once.
-    if (down(vk::letter('V')) && !state.lightMarkerKeyLatch) {
-        state.lightMarkerKeyLatch = true;
-        state.showLightMarkers = !state.showLightMarkers;
-    } else if (keys[vk::letter('V')] == 0 && state.lightMarkerKeyLatch) {
-        state.lightMarkerKeyLatch = false;
-    }
+    toggleOnPress(vk::letter('H'), state.helpKeyLatch, state.showHelp);
+    toggleOnPress(vk::letter('V'), state.lightMarkerKeyLatch, state.showLightMarkers);
 
     // Continuous controls; nothing is clamped.
     const float step = static_cast<float>(elapsedMilliseconds) * kStepPerMillisecond;
@@ -103,6 +102,7 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     float& rotation = state.environmentRotation[lights.currentEnvironment];
     if (down(vk::letter('X'))) rotation = wrapDegrees(rotation + turn);
     if (down(vk::letter('Z'))) rotation = wrapDegrees(rotation - turn);
+    keys.forgetPresses();  // each tap counts for one update only
 
     camera().update();
     updateFigure(elapsedMilliseconds);

@@ -2,8 +2,10 @@
 //
 // The seeds only have to reach the readers' interesting paths: bitmaps of each
 // bit depth, header kind and compression, a tiny character, configurations,
-// shader sources, Radiance HDR files, flat and run-length encoded, and glTF
-// models: binary and JSON, skinned and animated, textured.
+// shader sources, Radiance HDR files, flat and run-length encoded, OpenEXR
+// files as FreeImage writes them, and glTF models: binary and JSON, skinned
+// and animated, textured.
+#include <FreeImage.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -280,8 +282,48 @@ std::string runLengthHdr(int width, int height) {
     return out;
 }
 
-std::vector<std::pair<std::string, std::string>> hdrSeeds() {
-    return {{"flat_4x6.hdr", flatHdr(4, 6)}, {"run_length_16x8.hdr", runLengthHdr(16, 8)}};
+// An OpenEXR picture of a sky gradient with one bright pixel, written by
+// FreeImage with the flags given (float or half channels, the compression);
+// empty when the writer fails.
+Bytes exrPicture(FREE_IMAGE_TYPE type, int width, int height, int flags) {
+    Bytes out;
+    FIBITMAP* image = FreeImage_AllocateT(type, width, height);
+    if (image == nullptr) {
+        return out;
+    }
+    const int channels = type == FIT_RGBAF ? 4 : 3;
+    for (int y = 0; y < height; ++y) {
+        float* row = reinterpret_cast<float*>(FreeImage_GetScanLine(image, y));
+        for (int x = 0; x < width; ++x) {
+            float* pixel = row + x * channels;
+            pixel[0] = 0.1f * static_cast<float>(x + 1);
+            pixel[1] = 0.2f * static_cast<float>(y + 1);
+            pixel[2] = x == width / 2 && y == height - 1 ? 5000.0f : 0.75f;
+            if (channels == 4) {
+                pixel[3] = 1.0f;
+            }
+        }
+    }
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (memory != nullptr && FreeImage_SaveToMemory(FIF_EXR, image, memory, flags) &&
+        FreeImage_AcquireMemory(memory, &data, &size)) {
+        out.assign(data, data + size);
+    }
+    FreeImage_CloseMemory(memory);
+    FreeImage_Unload(image);
+    return out;
+}
+
+std::vector<std::pair<std::string, Bytes>> hdrSeeds() {
+    const std::string flat = flatHdr(4, 6);
+    const std::string runLength = runLengthHdr(16, 8);
+    return {{"flat_4x6.hdr", Bytes(flat.begin(), flat.end())},
+            {"run_length_16x8.hdr", Bytes(runLength.begin(), runLength.end())},
+            {"float_uncompressed_5x3.exr", exrPicture(FIT_RGBF, 5, 3, EXR_FLOAT | EXR_NONE)},
+            {"half_zip_16x8.exr", exrPicture(FIT_RGBF, 16, 8, EXR_ZIP)},
+            {"half_piz_alpha_8x4.exr", exrPicture(FIT_RGBAF, 8, 4, EXR_PIZ)}};
 }
 
 // A triangle: positions and 16-bit indices, no normals.
@@ -381,6 +423,10 @@ bool writeSeeds(const std::string& root, const std::string& target,
     }
     for (const auto& [name, content] : seeds) {
         const std::string path = directory + "/" + name;
+        if (content.empty()) {
+            std::fprintf(stderr, "cannot make the seed %s\n", path.c_str());
+            return false;
+        }
         std::FILE* file = std::fopen(path.c_str(), "wb");
         const bool written = file != nullptr && std::fwrite(content.data(), 1, content.size(), file) == content.size();
         if (file != nullptr && std::fclose(file) != 0) {
@@ -403,9 +449,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string root = argv[1];
+    FreeImage_Initialise(FALSE);
     const bool ok = makeDirectory(root) && writeSeeds(root, "fuzz_bitmap", bitmapSeeds()) &&
                     writeSeeds(root, "fuzz_model", modelSeeds()) && writeSeeds(root, "fuzz_config", configSeeds()) &&
                     writeSeeds(root, "fuzz_shader_source", shaderSeeds()) && writeSeeds(root, "fuzz_hdr", hdrSeeds()) &&
                     writeSeeds(root, "fuzz_gltf", gltfSeeds());
+    FreeImage_DeInitialise();
     return ok ? 0 : 1;
 }

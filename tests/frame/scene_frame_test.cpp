@@ -112,7 +112,8 @@ TEST_F(SceneFrameTest, AMovedSphereCastsItsShadowAwayFromTheBrightestLightInTheS
         darkestAway = std::min(darkestAway, image.share(sphere + distance * away));
         brightestToward = std::max(brightestToward, image.share(sphere - distance * away));
     }
-    EXPECT_TRUE(darkestAway >= 0.0 && darkestAway < 0.7 * brightestToward) << darkestAway << " to " << brightestToward;
+    EXPECT_GE(darkestAway, 0.0) << "the ground away from the sun in view";
+    EXPECT_LT(darkestAway, 0.7 * brightestToward);
 }
 
 TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
@@ -123,7 +124,8 @@ TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
         const std::vector<unsigned char> pixels = windowPixels();
         mean[i] = std::accumulate(pixels.begin(), pixels.end(), 0.0) / pixels.size();
     }
-    EXPECT_TRUE(mean[0] + 10.0 < mean[1] && mean[1] + 10.0 < mean[2]) << mean[0] << ", " << mean[1] << ", " << mean[2];
+    EXPECT_LT(mean[0] + 10.0, mean[1]) << "exposure 0 against 1";
+    EXPECT_LT(mean[1] + 10.0, mean[2]) << "exposure 1 against 3";
 }
 
 TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem) {
@@ -137,12 +139,15 @@ TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem)
         for (int x = 0; x + 1 < kWidth / 2; ++x) {
             // rows are bottom first: y - 1 is one pixel down
             const bool glyph = sum(x, y) == 765, edge = glyph && sum(x + 1, y - 1) != 765;
-            glyphPixels += glyph, edges += edge, shadowed += edge && sum(x + 1, y - 1) == 0;
+            glyphPixels += glyph;
+            edges += edge;
+            shadowed += edge && sum(x + 1, y - 1) == 0;
         }
     }
     // Saturated sky is white too; its edges are not shadowed, the glyphs' are.
-    EXPECT_TRUE(glyphPixels > 200 && edges > 100 && shadowed > edges * 8 / 10)
-        << glyphPixels << " glyph pixels, " << shadowed << " of " << edges << " edges shadowed";
+    EXPECT_GT(glyphPixels, 200);
+    EXPECT_GT(edges, 100);
+    EXPECT_GT(shadowed, edges * 8 / 10) << "edges shadowed";
 }
 
 TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLoadingAndABrokenOneChangesNothing) {
@@ -164,7 +169,8 @@ TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLo
     EXPECT_EQ(overlayStatus(), "Loading dropped-sky.hdr");
     frame();
     loadDroppedEnvironment(appWindow);
-    EXPECT_TRUE(!glIsTexture(studio) && glIsTexture(textures[2]));
+    EXPECT_FALSE(glIsTexture(studio)) << "the old map released";
+    EXPECT_TRUE(glIsTexture(textures[2]));
     EXPECT_EQ(overlayStatus(), "");
     EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): dropped-sky.hdr");
     const EnvironmentLights& lights = environmentLights();
@@ -235,7 +241,8 @@ double shadowOverBeside(const Targets& image, const Vector3& a, const Vector3& b
         const float* p = image.at(image.position, point);
         if (p != nullptr && p[3] == 0.0f) (step % 2 ? beside : inside).push_back(luminance(image.at(image.lit, point)));
     }
-    EXPECT_FALSE(inside.empty() || beside.empty()) << "ground in view";
+    EXPECT_FALSE(inside.empty()) << "ground in view on the segment";
+    EXPECT_FALSE(beside.empty()) << "ground in view beside it";
     return inside.empty() ? 1.0 : *std::min_element(inside.begin(), inside.end()) / mean(beside);
 }
 
@@ -263,8 +270,8 @@ TEST_F(LightStrengthTest, UniformSkyLightsTheMatteSphereTopAsBrightlyAsTheSky) {
             matteSphere(render(skyMap(radiance)), [](const Vector3& n) { return n.y > 0.98f; });
         ASSERT_GT(top.size(), 20u);
         const auto [low, high] = std::minmax_element(top.begin(), top.end());
-        EXPECT_TRUE(std::abs(*low / radiance - 1.0) < 0.05 && std::abs(*high / radiance - 1.0) < 0.05)
-            << "sky radiance " << radiance << ": " << *low << " to " << *high;
+        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "sky radiance " << radiance;
+        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "sky radiance " << radiance;
     }
 }
 
@@ -286,7 +293,8 @@ TEST_F(LightStrengthTest, SunCastsDarkShadowsAndEightTimesTheMapLightsEightTimes
     }
     ASSERT_GT(ratios.size(), 1500u);
     const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
-    EXPECT_TRUE(std::abs(*low - 8.0) < 0.08 && std::abs(*high - 8.0) < 0.08) << *low << " to " << *high;
+    EXPECT_NEAR(*low, 8.0, 0.08);
+    EXPECT_NEAR(*high, 8.0, 0.08);
 }
 
 TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight) {

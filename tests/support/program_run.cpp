@@ -55,6 +55,13 @@ void sendKeys(const std::string& window, const std::string& action, const std::s
     runCommand("xdotool " + activate + action + " " + keys + " 2>/dev/null");
 }
 
+void tapKey(const std::string& window, const std::string& key, int milliseconds) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", milliseconds / 1000.0);
+    runCommand("xdotool windowactivate --sync " + window + " keydown " + key + " sleep " + seconds + " keyup " + key +
+               " 2>/dev/null");
+}
+
 std::string runCommand(const std::string& command) {
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {

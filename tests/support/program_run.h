@@ -64,6 +64,8 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds);
 // Activates the window through the window manager and sends xdotool key names through the X server, as a
 // user's keyboard would (SDL ignores keys sent to a window directly); "keydown"/"keyup" hold and release.
 void sendKeys(const std::string& window, const std::string& action, const std::string& keys);
+// Activates the window and presses the xdotool key name for the milliseconds given, as one quick tap.
+void tapKey(const std::string& window, const std::string& key, int milliseconds);
 // Runs a command through the shell; its standard output, trimmed.
 std::string runCommand(const std::string& command);
 int countOccurrences(const std::string& haystack, const std::string& needle);

@@ -17,6 +17,7 @@
 #include "frame/pass_timer.h"
 #include "frame/scene_lifecycle.h"
 #include "gpu/projections.h"
+#include "panel/settings_panel.h"
 #include "platform/message_box.h"
 #include "platform/native_window.h"
 #include "platform/platform_services.h"
@@ -136,6 +137,7 @@ private:
         }
         // Unsigned difference: the tick counter's wrap-around still gives the elapsed time.
         const std::uint32_t tickCount = platform().ticks();
+        updateSettingsPanel();  // its widgets change the scene state like keys do
         updateScene(tickCount - window.lastTickCount);
         window.lastTickCount = tickCount;
         ++framesDrawn_;
@@ -143,6 +145,7 @@ private:
             terminateApplication(window);  // as Escape would: this frame is still drawn and shown
         }
         drawFrame();
+        drawSettingsPanel();              // over the overlay, in the screenshots too
         saveRequestedScreenshot(window);  // F12
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
@@ -187,6 +190,7 @@ int runApplication(const CommandLineOptions& options) {
         setEnvironmentFile(environment, options.environmentFiles[environment]);
     }
     applySceneOptions(options, sceneState());
+    showSettingsPanel(options.panel);
     AppConfig& config = appConfig();
     config.load();
 
@@ -234,12 +238,15 @@ int runApplication(const CommandLineOptions& options) {
         }
         trace("initialiseScene");
         initialiseScene(appWindow, keyState);
+        openSettingsPanel(appWindow);
+        preparePassTiming();  // the timer queries belong to this window's context
         if (options.benchmark) {
-            enablePassTiming();  // the timer queries belong to this window's context
+            enablePassTiming();
         }
         loop.run(appWindow);
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
+        closeSettingsPanel();
         shutdownScene();
         destroyAppWindow(appWindow);
     }

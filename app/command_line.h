@@ -1,5 +1,5 @@
 // Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
-// the scene's starting turn and light markers, help and version.
+// the scene's starting turn and light markers, the settings panel, help and version.
 #pragma once
 
 #include <string>
@@ -20,6 +20,7 @@ struct CommandLineOptions {
                                                       // keeps the built-in one
     float environmentRotation = 0.0f;  // --environment-rotation DEG: all environments start turned by DEG
     bool lightMarkers = false;         // --light-markers: start with the lights marked on the sky (key V)
+    bool panel = false;                // --panel: start with the settings panel shown (key Tab)
     bool showHelp = false;
     bool showVersion = false;
 };

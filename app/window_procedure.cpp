@@ -1,9 +1,11 @@
-// The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
+// The window procedure's message table: close, minimise and restore, keys, the settings panel and the full-screen
+// toggle.
 #include "app/window_procedure.h"
 
 #include "app/environment_drop.h"
 #include "app/screenshot_key.h"
 #include "gpu/projections.h"
+#include "panel/settings_panel.h"
 #include "platform/virtual_keys.h"
 
 int programRunning = 0;
@@ -28,10 +30,16 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             setPerspectiveProjection(message.width, message.height);
             break;
         case MessageType::KeyDown:
-            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
-                // F12 saves one screenshot per press, however long it is held.
-                if (message.key == vk::function(12) && (*window.keys)[message.key] == 0) {
+            // A key typed into a field of the settings panel is the panel's alone.
+            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize &&
+                keyReachesScene(message.type, settingsPanelFocus())) {
+                // F12 saves one screenshot and Tab shows or hides the panel once per press, however long it is held.
+                const bool pressed = (*window.keys)[message.key] == 0;
+                if (message.key == vk::function(12) && pressed) {
                     requestScreenshot();
+                }
+                if (message.key == vk::kTab && pressed) {
+                    showSettingsPanel(!settingsPanelShown());
                 }
                 (*window.keys)[message.key] = 1;
             }

@@ -29,6 +29,8 @@ struct Panel {
     unsigned timedFrames = 0;
     // Widgets were built this frame and wait to be drawn.
     bool frameBuilt = false;
+    // The window has been laid out once in this context.
+    bool measured = false;
     PanelFocus focus;
     PassTimeHistory history;
     LightMapTexture lightMap;
@@ -72,6 +74,7 @@ void openSettingsPanel(AppWindow& window) {
     lookUpEntryPoint(panel.bindBuffer, "glBindBuffer");
     panel.history.clear();
     panel.frameBuilt = false;
+    panel.measured = false;
     applyShown();
 }
 
@@ -118,6 +121,15 @@ void updateSettingsPanel() {
 
     const int environment = environmentLights().currentEnvironment;
     panel.lightMap.update(environment, sceneResources().environmentTextures[environment]);
+    if (!panel.measured) {
+        // A new ImGui window only measures its rows in its first frame and
+        // shows from the second: that frame is built once unseen, so that the
+        // panel is there in the first frame it is asked for (--frames 1 too).
+        drawSettingsWindow(panel.history, panel.lightMap.texture());
+        ImGui::EndFrame();
+        ImGui::NewFrame();
+        panel.measured = true;
+    }
     drawSettingsWindow(panel.history, panel.lightMap.texture());
     ImGui::Render();
     panel.frameBuilt = true;

@@ -14,7 +14,8 @@ void setAnimationChoice(AnimationChoice* choice) { installed = choice; }
 AnimationChoice* animationChoice() { return installed; }
 
 void drawAnimationChoice(AnimationChoice* choice) {
-    if (choice == nullptr || choice->animationCount() <= 0) {
+    // One animation leaves nothing to choose.
+    if (choice == nullptr || choice->animationCount() < 2) {
         return;
     }
     ImGui::TextUnformatted("Animation");

@@ -24,5 +24,5 @@ void setAnimationChoice(AnimationChoice* choice);
 AnimationChoice* animationChoice();
 
 // The panel's row: one radio button per animation, the playing one set; a
-// click on another selects it. Draws nothing when none are offered.
+// click on another selects it. Draws nothing unless several are offered.
 void drawAnimationChoice(AnimationChoice* choice);

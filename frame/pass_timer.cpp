@@ -121,8 +121,6 @@ unsigned timedFrameCount() { return framesTimed; }
 
 double latestPassTime(FramePass pass) { return latest[static_cast<int>(pass)]; }
 
-const char* passName(FramePass pass) { return kPassNames[static_cast<int>(pass)]; }
-
 void recordFrameTime(double milliseconds) {
     if (recording) {
         frameSamples.push_back(milliseconds);

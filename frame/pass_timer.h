@@ -24,7 +24,6 @@ void endPass(FramePass pass);
 double latestPassTime(FramePass pass);
 // Frames whose times were taken so far: a change says the latest times are new.
 unsigned timedFrameCount();
-const char* passName(FramePass pass);
 
 // Records the wall time of a whole frame, in milliseconds.
 void recordFrameTime(double milliseconds);

@@ -32,8 +32,10 @@ void stopPanelInput() {
 
 void setPanelInputListening(bool listen) {
     if (listening && !listen) {
-        // A drag on the panel may have captured the mouse; a hidden panel gives it back.
+        // A drag on the panel may have captured the mouse, and the pointer may
+        // wear a text or resize cursor: a hidden panel gives both back.
         SDL_CaptureMouse(SDL_FALSE);
+        SDL_SetCursor(SDL_GetDefaultCursor());
     }
     listening = listen && started;
 }

@@ -26,7 +26,7 @@ const char* const kConfiguration = "480 360 1\n";
 
 // The panel's place in a 480 x 360 window: 330 pixels wide, 10 from the image's top and right edges.
 constexpr int kPanelLeft = 140, kPanelRight = 470, kPanelTop = 10;
-// Its exposure slider, the fourth row: 0 stops sits in the middle of the slider, at (230, 92).
+// Its exposure slider, the third row under the title bar: 0 stops sits in the middle of the slider, at (230, 92).
 constexpr int kExposureX = 230, kExposureY = 92;
 
 struct Picture {

@@ -1,4 +1,4 @@
-// Light map texture: reads the map back, shrinks it, draws the cut over it and uploads the picture.
+// Light map textures: read a map back, shrink it, draw its cut over it and upload the picture.
 #include "panel/light_map_texture.h"
 
 #include <vector>
@@ -16,7 +16,8 @@ constexpr int kMarkRadius = 1;
 
 void LightMapTexture::update(int environment, GLuint mapTexture) {
     const LightCut& cut = lightCut(environment);
-    if (texture_ != 0 && environment == environment_ && cut.revision == revision_) {
+    GLuint& texture = textures_[environment];
+    if (texture != 0 && cut.revision == revisions_[environment]) {
         return;
     }
     GLint previous = 0;
@@ -40,10 +41,10 @@ void LightMapTexture::update(int environment, GLuint mapTexture) {
     const RgbPicture picture = drawLightMapPicture(small.data(), kLightMapPictureWidth, kLightMapPictureHeight,
                                                    cut.cells, cut.count, cut.width, cut.height, kMarkRadius);
 
-    if (texture_ == 0) {
-        glGenTextures(1, &texture_);
+    if (texture == 0) {
+        glGenTextures(1, &texture);
     }
-    glBindTexture(GL_TEXTURE_2D, texture_);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -55,14 +56,12 @@ void LightMapTexture::update(int environment, GLuint mapTexture) {
                  picture.rgb.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    environment_ = environment;
-    revision_ = cut.revision;
+    revisions_[environment] = cut.revision;
 }
 
 void LightMapTexture::release() {
-    if (texture_ != 0) {
-        glDeleteTextures(1, &texture_);
-        texture_ = 0;
+    glDeleteTextures(kEnvironmentCount, textures_);  // names 0 are ignored
+    for (GLuint& texture : textures_) {
+        texture = 0;
     }
-    environment_ = -1;
 }

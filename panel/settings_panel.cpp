@@ -125,12 +125,12 @@ void updateSettingsPanel() {
         // A new ImGui window only measures its rows in its first frame and
         // shows from the second: that frame is built once unseen, so that the
         // panel is there in the first frame it is asked for (--frames 1 too).
-        drawSettingsWindow(panel.history, panel.lightMap.texture());
+        drawSettingsWindow(panel.history, panel.lightMap.texture(environment));
         ImGui::EndFrame();
         ImGui::NewFrame();
         panel.measured = true;
     }
-    drawSettingsWindow(panel.history, panel.lightMap.texture());
+    drawSettingsWindow(panel.history, panel.lightMap.texture(environment));
     ImGui::Render();
     panel.frameBuilt = true;
 }

@@ -138,22 +138,22 @@ int redAt(GLuint picture, int x, int y) {
 
 }  // namespace
 
-TEST_F(GlTest, TheLightsPictureIsDrawnAgainOnlyWhenTheEnvironmentOrItsCutChanges) {
+TEST_F(GlTest, EachEnvironmentsLightsPictureIsDrawnOnceAndAgainOnlyForANewCut) {
     // Columns 64 and 192 of 256 fall on picture columns 72 and 216; row 224 on row 126.
     const GLuint first = cutMap(0, 64, 224);
     const GLuint second = cutMap(1, 192, 224);
     LightMapTexture lights;
     lights.update(0, first);
-    EXPECT_EQ(redAt(lights.texture(), 72, 126), 255) << "the brightest light's mark";
-    EXPECT_NE(redAt(lights.texture(), 216, 126), 255);
     lights.update(1, second);
-    EXPECT_EQ(redAt(lights.texture(), 216, 126), 255) << "another environment";
+    EXPECT_EQ(redAt(lights.texture(0), 72, 126), 255) << "the brightest light's mark";
+    EXPECT_NE(redAt(lights.texture(0), 216, 126), 255);
+    EXPECT_EQ(redAt(lights.texture(1), 216, 126), 255) << "another environment, another picture";
     const GLuint moved = cutMap(1, 64, 224);  // a map dropped on environment 2
     lights.update(1, moved);
-    EXPECT_EQ(redAt(lights.texture(), 72, 126), 255) << "its new cut";
+    EXPECT_EQ(redAt(lights.texture(1), 72, 126), 255) << "its new cut";
     glDeleteTextures(1, &moved);
     lights.update(1, second);
-    EXPECT_NE(redAt(lights.texture(), 216, 126), 255) << "no new cut, no new picture";
+    EXPECT_NE(redAt(lights.texture(1), 216, 126), 255) << "no new cut, no new picture";
     lights.release();
     const GLuint textures[] = {first, second};
     glDeleteTextures(2, textures);

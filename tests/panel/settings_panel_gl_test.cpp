@@ -69,11 +69,7 @@ TEST_F(SettingsPanelGlTest, HiddenItDrawsNothingShownItDrawsAndLeavesTheStateThe
     bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
     glViewport(0, 0, 100, 80);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(1.0f, 2.0f, 3.0f);
 
     showSettingsPanel(true);
     EXPECT_GT(frame(), kSize * kSize / 4) << "the panel covers the window's corner in its first frame";
@@ -83,23 +79,14 @@ TEST_F(SettingsPanelGlTest, HiddenItDrawsNothingShownItDrawsAndLeavesTheStateThe
     EXPECT_EQ(GLuint(value[0]), buffers[0]);
     glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, value);
     EXPECT_EQ(GLuint(value[0]), buffers[1]);
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[2], 0.75f) << "the colour array left it undefined";
+    // What the Dear ImGui backend saves and restores itself, once as a sample.
     glGetIntegerv(GL_VIEWPORT, value);
-    EXPECT_EQ(value[2], 100);
     EXPECT_EQ(value[3], 80);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, value);
-    EXPECT_EQ(value[0], 0);
-    GLfloat colour[4] = {}, modelView[16] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[2], 0.75f);
-    glGetIntegerv(GL_MATRIX_MODE, value);
-    EXPECT_EQ(value[0], GL_MODELVIEW);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    EXPECT_EQ(modelView[13], 2.0f);
 
     showSettingsPanel(false);
     EXPECT_EQ(frame(), 0) << "hidden again";

@@ -30,12 +30,13 @@ constexpr int kPanelLeft = 140, kPanelRight = 470, kPanelTop = 10;
 constexpr int kExposureX = 230, kExposureY = 92;
 
 struct Picture {
-    std::vector<unsigned char> rgb;  // top row first, channels in FreeImage's order
+    std::string path;
+    std::vector<unsigned char> rgb;  // top row first, channels in FreeImage's order; empty unless 480 x 360
     unsigned char channel(int x, int y, int c) const { return rgb[(std::size_t(y) * kWidth + x) * 3 + c]; }
 };
 
 Picture loadPicture(const std::string& path) {
-    Picture picture;
+    Picture picture{path, {}};
     FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
     if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == kWidth && FreeImage_GetHeight(bitmap) == kHeight &&
         FreeImage_GetBPP(bitmap) == 24) {
@@ -117,7 +118,7 @@ protected:
 TEST_F(SettingsPanelTest, ShownByTheOptionAndTabItsSliderWorksThePointerOverItTurnsNothingAndItOutlivesTheWindow) {
     const std::string window = start({"--panel", "--screenshot", "last.png"});
     const Picture opened = shoot(window);
-    ASSERT_FALSE(opened.rgb.empty()) << run.standardError();
+    ASSERT_FALSE(opened.rgb.empty()) << "no picture at '" << opened.path << "'\n" << run.standardError();
     EXPECT_GT(panelShare(opened), 0.4) << "--panel shows the panel over the picture";
     sendKeys(window, "key", "Tab");
     EXPECT_LT(panelShare(shoot(window)), 0.05) << "Tab hides it";
@@ -127,7 +128,7 @@ TEST_F(SettingsPanelTest, ShownByTheOptionAndTabItsSliderWorksThePointerOverItTu
     const auto sky = [](const Picture& picture) { return meanOver(picture, 10, 135, 130, 170); };
     for (const auto& [x, y] : {std::pair{300, 200}, {420, 60}, {200, 300}}) movePointerTo(window, x, y);
     const Picture moved = shoot(window);
-    ASSERT_FALSE(moved.rgb.empty());
+    ASSERT_FALSE(moved.rgb.empty()) << moved.path;
     EXPECT_GT(panelShare(moved), 0.4) << "Tab shows it again";
     EXPECT_NEAR(sky(moved), sky(opened), 1.0) << "the view did not turn";
 
@@ -140,7 +141,7 @@ TEST_F(SettingsPanelTest, ShownByTheOptionAndTabItsSliderWorksThePointerOverItTu
     }
     runCommand("xdotool mouseup 1");
     const Picture brighter = shoot(window);
-    ASSERT_FALSE(brighter.rgb.empty());
+    ASSERT_FALSE(brighter.rgb.empty()) << brighter.path;
     const auto scene = [](const Picture& picture) { return meanOver(picture, 0, 150, kPanelLeft, 320); };
     EXPECT_GT(scene(brighter), scene(moved) + 20.0) << scene(moved) << " before";
 

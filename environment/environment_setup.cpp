@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "environment/environment_map.h"
+#include "environment/light_cut.h"
 #include "environment/light_extractor.h"
 #include "gpu/logger.h"
 
@@ -17,11 +18,15 @@ namespace {
 constexpr int kChannels = 3;
 constexpr size_t kPixelFloats = static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels;
 
-// Environment e's lights from its map's pixels, and the ground's share of their energy.
+// Environment e's lights from its map's pixels, the ground's share of their
+// energy, and the cut they came from (for the settings panel's picture).
 void storeLights(int environment, const float* pixels) {
     EnvironmentLights& lights = environmentLights();
-    extractLights(pixels, kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                  lights.colours[environment], lights.solidAngles[environment]);
+    LightExtractor extractor(pixels, kEnvironmentMapSize, kEnvironmentMapSize);
+    extractor.split(kLightTreeDepth);
+    extractor.collectLights(lights.directions[environment], lights.colours[environment],
+                            lights.solidAngles[environment]);
+    recordLightCut(environment, extractor.leaves(), kEnvironmentMapSize, kEnvironmentMapSize);
     lights.updateGroundEnergy(environment);
 }
 

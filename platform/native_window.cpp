@@ -3,14 +3,10 @@
 
 #include <SDL.h>
 
+#include "platform/panel_event_feed.h"
+#include "platform/sdl_window.h"
 #include "platform/toggle_signal.h"
 #include "platform/virtual_keys.h"
-
-struct NativeWindow {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    Uint32 windowId = 0;
-};
 
 namespace {
 
@@ -199,6 +195,7 @@ bool peekMessage(NativeWindow* window, WindowMessage& message) {
     if (SDL_PollEvent(&event) == 0) {
         return false;
     }
+    feedPanelEvent(event);  // before translate, which frees a dropped file's name
     message = translate(window, event);
     return true;
 }

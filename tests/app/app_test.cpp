@@ -14,6 +14,7 @@
 #include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
+#include "panel/settings_panel.h"
 #include "platform/virtual_keys.h"
 #include "state/app_config.h"
 #include "state/app_window.h"
@@ -65,6 +66,27 @@ TEST(WindowProcedureTest, KeysDownAndUpFillTheKeyTableButSystemKeysAndCodesOutsi
         windowProc(window, message);
     }
     for (int code = 0; code < kKeyStateSize; ++code) EXPECT_EQ(keys[code], code == vk::kF1 ? 1 : 0) << "code " << code;
+}
+
+TEST(WindowProcedureTest, TabShowsOrHidesTheSettingsPanelOncePerPress) {
+    KeyState keys;
+    AppWindow window;
+    window.keys = &keys;
+    auto send = [&](MessageType type) {
+        WindowMessage message;
+        message.type = type;
+        message.key = vk::kTab;
+        windowProc(window, message);
+    };
+    ASSERT_FALSE(settingsPanelShown());
+    send(MessageType::KeyDown);
+    EXPECT_TRUE(settingsPanelShown());
+    send(MessageType::KeyDown);  // the key repeats while held
+    EXPECT_TRUE(settingsPanelShown());
+    send(MessageType::KeyUp);
+    send(MessageType::KeyDown);
+    EXPECT_FALSE(settingsPanelShown());
+    send(MessageType::KeyUp);
 }
 
 namespace {

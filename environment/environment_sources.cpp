@@ -1,4 +1,4 @@
-// Environment sources: the table of map files, built-in names until the user replaces one.
+// Environment sources: the table of map files, built-in names until the user replaces one, and their kept pixels.
 #include "environment/environment_sources.h"
 
 namespace {
@@ -6,6 +6,7 @@ namespace {
 struct Sources {
     std::string files[kEnvironmentCount];
     bool chosen[kEnvironmentCount] = {};
+    std::shared_ptr<const std::vector<float>> kept[kEnvironmentCount];
     Sources() {
         for (int e = 0; e < kEnvironmentCount; ++e) {
             files[e] = kEnvironmentFiles[e];
@@ -27,12 +28,21 @@ void setEnvironmentFile(int environment, const std::string& path) {
         return;
     }
     sources().chosen[environment] = !path.empty();
+    sources().kept[environment].reset();
     sources().files[environment] = path.empty() ? std::string(kEnvironmentFiles[environment]) : path;
 }
 
 const std::string& environmentFile(int environment) { return sources().files[environment]; }
 
 bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
+
+void keepEnvironmentPixels(int environment, std::shared_ptr<const std::vector<float>> pixels) {
+    if (environment >= 0 && environment < kEnvironmentCount) {
+        sources().kept[environment] = std::move(pixels);
+    }
+}
+
+std::shared_ptr<const std::vector<float>> keptEnvironmentPixels(int environment) { return sources().kept[environment]; }
 
 std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/environment_drop.h"
+#include "app/background_loads.h"
 #include "app/keyboard_controls.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
@@ -147,7 +147,7 @@ private:
             takeScreenshot(window, false);
         }
         swapNativeWindow(window.native);
-        loadDroppedEnvironment(window);  // after a frame has said "Loading"
+        applyFinishedLoads(window);  // between two frames
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -236,11 +236,15 @@ int runApplication(const CommandLineOptions& options) {
             enablePassTiming();  // the timer queries belong to this window's context
         }
         loop.run(appWindow);
+        if (programRunning == 0) {
+            cancelBackgroundLoads();  // told now, so the workers stop while the scene shuts down
+        }
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
         shutdownScene();
         destroyAppWindow(appWindow);
     }
+    endBackgroundLoads();
     stopVideo();
     printPassTimings();
     return exitStatus;

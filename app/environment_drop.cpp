@@ -1,9 +1,11 @@
-// Dropped maps: the waiting file, its check by name, and the replacement through the environment loader.
+// Dropped maps: the check by name, the load started as a background job, and the report of its outcome.
 #include "app/environment_drop.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 
+#include "app/background_loads.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_setup.h"
 #include "frame/overlay_status.h"
@@ -12,15 +14,7 @@
 
 namespace {
 
-struct PendingDrop {
-    std::string path;
-    bool waiting = false;
-};
-
-PendingDrop& pending() {
-    static PendingDrop* const drop = new PendingDrop();
-    return *drop;
-}
+constexpr double kSecondsPerTick = 0.001;
 
 bool hasMapExtension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
@@ -44,10 +38,14 @@ std::string headline(const std::string& cause) {
     return cause.substr(0, end);
 }
 
-// The whole text on standard error, its headline for a few seconds in the overlay.
-void report(const std::string& text, const std::string& overlayText) {
+void say(const std::string& text) {
     std::fprintf(stderr, "lumivor: %s\n", text.c_str());
     std::fflush(stderr);
+}
+
+// The whole text on standard error, its headline for a few seconds in the overlay.
+void report(const std::string& text, const std::string& overlayText) {
+    say(text);
     showOverlayStatus(overlayText, kStatusMilliseconds);
 }
 
@@ -59,26 +57,22 @@ void dropEnvironmentFile(const std::string& path) {
         report(text, text);
         return;
     }
-    pending().path = path;
-    pending().waiting = true;
-    showOverlayStatus("Loading " + fileBaseName(path), 0);
-}
-
-void loadDroppedEnvironment(AppWindow& window) {
-    if (!pending().waiting) {
-        return;
-    }
-    pending().waiting = false;
-    const std::string path = pending().path;
+    // The environment shown when the file was dropped gets it, whatever is shown when it is ready.
     const int environment = environmentLights().currentEnvironment;
-    std::string cause;
-    if (replaceEnvironment(environment, path, sceneResources().environmentTextures, cause)) {
-        clearOverlayStatus();
-        std::fprintf(stderr, "lumivor: environment %d now uses %s\n", environment + 1, path.c_str());
-        std::fflush(stderr);
-    } else {
-        report("Could not load " + path + ": " + cause,
-               "Could not load " + fileBaseName(path) + ": " + headline(cause));
-    }
-    window.lastTickCount = platform().ticks();
+    const std::uint32_t droppedAt = platform().ticks();
+    say("loading " + path + " for environment " + std::to_string(environment + 1));
+    const auto done = [environment, path, droppedAt](const LoadedMap& map) {
+        if (map.loaded()) {
+            clearOverlayStatus();
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f", (platform().ticks() - droppedAt) * kSecondsPerTick);
+            say("environment " + std::to_string(environment + 1) + " now uses " + path + " (loaded in " + seconds +
+                " s)");
+        } else {
+            report("Could not load " + path + ": " + map.cause,
+                   "Could not load " + fileBaseName(path) + ": " + headline(map.cause));
+        }
+    };
+    startBackgroundLoad(LoadKind::EnvironmentMap, fileBaseName(path),
+                        environmentLoadWork(environment, path, sceneResources().environmentTextures, done));
 }

@@ -56,14 +56,14 @@ void storeLights(int environment, const LoadedMap& map) {
 
 void uploadMap(const LoadedMap& map, GLuint& texture) {
     const bool loaded = map.loaded();
-    uploadEnvironmentPixels(loaded ? map.pixels->data() : nullptr, loaded ? kEnvironmentMapSize : 0,
+    uploadEnvironmentPixels(loaded ? map.pixels.get() : nullptr, loaded ? kEnvironmentMapSize : 0,
                             loaded ? kEnvironmentMapSize : 0, texture);
 }
 
 // The start-up work of environment e: its kept pixels cut again, or its file
 // loaded; a map that fails gets the black lights, computed here as well.
 BackgroundJob::Work startupWork(int environment) {
-    std::shared_ptr<const std::vector<float>> kept = keptEnvironmentPixels(environment);
+    const MapPixels kept = keptEnvironmentPixels(environment);
     const std::string file = environmentFile(environment);
     std::shared_ptr<LoadedMap>& result = startupMaps[environment];
     result = std::make_shared<LoadedMap>();

@@ -6,7 +6,7 @@ namespace {
 struct Sources {
     std::string files[kEnvironmentCount];
     bool chosen[kEnvironmentCount] = {};
-    std::shared_ptr<const std::vector<float>> kept[kEnvironmentCount];
+    std::shared_ptr<const float> kept[kEnvironmentCount];
     Sources() {
         for (int e = 0; e < kEnvironmentCount; ++e) {
             files[e] = kEnvironmentFiles[e];
@@ -36,13 +36,13 @@ const std::string& environmentFile(int environment) { return sources().files[env
 
 bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
 
-void keepEnvironmentPixels(int environment, std::shared_ptr<const std::vector<float>> pixels) {
+void keepEnvironmentPixels(int environment, std::shared_ptr<const float> pixels) {
     if (environment >= 0 && environment < kEnvironmentCount) {
         sources().kept[environment] = std::move(pixels);
     }
 }
 
-std::shared_ptr<const std::vector<float>> keptEnvironmentPixels(int environment) { return sources().kept[environment]; }
+std::shared_ptr<const float> keptEnvironmentPixels(int environment) { return sources().kept[environment]; }
 
 std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
 

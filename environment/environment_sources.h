@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "environment/environment_lights.h"
 
@@ -26,5 +25,5 @@ std::string fileBaseName(const std::string& path);
 // The stretched pixels of a chosen file, kept after its first load so that a
 // window re-creation uses them instead of reading the file again (it may have
 // gone since). Null when none are kept.
-void keepEnvironmentPixels(int environment, std::shared_ptr<const std::vector<float>> pixels);
-std::shared_ptr<const std::vector<float>> keptEnvironmentPixels(int environment);
+void keepEnvironmentPixels(int environment, std::shared_ptr<const float> pixels);
+std::shared_ptr<const float> keptEnvironmentPixels(int environment);

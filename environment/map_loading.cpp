@@ -16,12 +16,22 @@ namespace {
 // A chunk is the step between two looks at the cancel flag: a few
 // milliseconds of reading from a local disk.
 constexpr std::size_t kReadChunkBytes = 8u << 20;
-constexpr std::size_t kMapFloats = static_cast<std::size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * 3;
+// FreeImage pads every row to a multiple of four bytes.
+constexpr std::uint64_t kFreeImageRowAlignment = 4;
 
 LoadedMap failed(const std::string& cause) {
     LoadedMap map;
     map.cause = cause;
     return map;
+}
+
+// The rescaled image's own rows serve as the packed pixels: 2048 RGB floats
+// make a row of 24576 bytes, which FreeImage stores without padding. Copying
+// them would cost another 48 MB of freshly cleared memory per map.
+MapPixels pixelsOf(FIBITMAP* rescaled) {
+    static_assert(kEnvironmentMapSize * kRgbFloatBytes % kFreeImageRowAlignment == 0, "rows without padding");
+    const auto* bits = reinterpret_cast<const float*>(FreeImage_GetBits(rescaled));
+    return MapPixels(bits, [rescaled](const float*) { FreeImage_Unload(rescaled); });
 }
 
 LoadedMap stopped() {
@@ -95,26 +105,17 @@ LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled) {
     if (rescaled == nullptr) {
         return failed(cause);
     }
-    std::shared_ptr<std::vector<float>> pixels;
-    try {
-        pixels = std::make_shared<std::vector<float>>(kMapFloats);
-    } catch (const std::bad_alloc&) {
-        FreeImage_Unload(rescaled);
-        return failed("not enough memory to keep its pixels");
-    }
-    copyEnvironmentPixels(rescaled, pixels->data());
-    FreeImage_Unload(rescaled);
     reservation.release();
     if (cancelled) {
+        FreeImage_Unload(rescaled);
         return stopped();
     }
-    return extractMap(std::move(pixels));
+    return extractMap(pixelsOf(rescaled));
 }
 
-LoadedMap extractMap(std::shared_ptr<const std::vector<float>> pixels) {
+LoadedMap extractMap(MapPixels pixels) {
     LoadedMap map;
-    extractLights(pixels->data(), kEnvironmentMapSize, kEnvironmentMapSize, map.directions, map.colours,
-                  map.solidAngles);
+    extractLights(pixels.get(), kEnvironmentMapSize, kEnvironmentMapSize, map.directions, map.colours, map.solidAngles);
     map.pixels = std::move(pixels);
     return map;
 }

@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "environment/environment_lights.h"
 #include "platform/background_job.h"
@@ -11,10 +10,14 @@
 // Every map is stretched to this many pixels in both directions.
 constexpr int kEnvironmentMapSize = 2048;
 
+// A stretched map's kEnvironmentMapSize^2 RGB floats, bottom row first,
+// shared by the texture upload, the extraction and the copy kept for window
+// re-creations; released with the last of them, on any thread.
+using MapPixels = std::shared_ptr<const float>;
+
 // A map ready for the main thread: its pixels for the texture and its lights.
 struct LoadedMap {
-    // kEnvironmentMapSize^2 RGB floats, bottom row first; null when the load failed.
-    std::shared_ptr<const std::vector<float>> pixels;
+    MapPixels pixels;  // null when the load failed
     Vector3 directions[kMaxLights];
     Vector3 colours[kMaxLights];
     float solidAngles[kMaxLights] = {};
@@ -34,4 +37,4 @@ struct LoadedMap {
 LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled);
 
 // The lights of pixels kept from an earlier load, with the pixels.
-LoadedMap extractMap(std::shared_ptr<const std::vector<float>> pixels);
+LoadedMap extractMap(MapPixels pixels);

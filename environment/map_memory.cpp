@@ -29,8 +29,7 @@ std::uint64_t mapLoadingBytes(const MapPicture& picture, std::uint64_t fileBytes
     // (one direction done), of the smaller of the two orders.
     const std::uint64_t intermediate = std::min(width * sourceHeight, sourceWidth * height) * kRgbFloatBytes;
     const std::uint64_t rescaling = (source + target) * kRgbFloatBytes + intermediate;
-    // Copying out of the rescaled picture, then extracting from the copy.
-    const std::uint64_t copying = 2 * target * kRgbFloatBytes;
+    // Extracting from the rescaled picture.
     const std::uint64_t extracting = target * (kRgbFloatBytes + kContributionBytes);
-    return std::max({decoding, converting, rescaling, copying, extracting}) + kReaderMarginBytes;
+    return std::max({decoding, converting, rescaling, extracting}) + kReaderMarginBytes;
 }

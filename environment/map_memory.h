@@ -12,8 +12,8 @@ constexpr std::uint64_t kRgbFloatBytes = 12;
 constexpr std::uint64_t kRgbaFloatBytes = 16;
 
 // The peak of a map's load: the file's bytes, the decoded picture, its RGB
-// copy, the rescale's source, intermediate and destination, the packed pixels
-// and the extraction's table, each step counted with what is still held while
+// copy, the rescale's source, intermediate and destination, and the
+// extraction's table, each step counted with what is still held while
 // it runs (the file's bytes go after decoding, each picture after the step
 // that replaces it), plus a margin for the readers' own buffers.
 std::uint64_t mapLoadingBytes(const MapPicture& picture, std::uint64_t fileBytes, int targetWidth, int targetHeight);

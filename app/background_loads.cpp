@@ -65,9 +65,12 @@ bool backgroundLoadPending() {
 void applyFinishedLoads(AppWindow& window) {
     const Load* latest = nullptr;
     for (Load& each : loads) {
+        const bool wasPending = each.slot.pending();
         if (each.slot.applyFinished()) {
             window.lastTickCount = platform().ticks();
             camera().restartClock();
+        } else if (wasPending && !each.slot.pending()) {
+            clearOverlayStatus();  // work that ended with nothing to apply leaves no "Loading" behind
         }
         if (each.slot.pending() && (latest == nullptr || each.order > latest->order)) {
             latest = &each;

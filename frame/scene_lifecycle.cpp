@@ -80,9 +80,6 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
     loadBufferEntryPoints();
     skinnedModel().load("animation2.txt");
 
-    // An unreadable noise map ends the program here, after its message.
-    loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
-
     createSphereLists(resources);
     loadScenePrograms();
 
@@ -93,6 +90,10 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
 
     // The maps' textures and lights, as each worker ends.
     finishEnvironmentLoads(resources.environmentTextures);
+
+    // An unreadable noise map ends the program here, after its message; the
+    // maps come first, so that the log names each one that could not be used.
+    loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
 
     // The first environment's lights, without changing the selected
     // environment: after a window re-creation the sky keeps the user's choice.

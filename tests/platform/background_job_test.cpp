@@ -73,11 +73,16 @@ TEST(JobSlot, TheStepRunsOnTheCallersThreadOnlyWhenApplied) {
     EXPECT_EQ(stepThread, std::this_thread::get_id());
 }
 
-TEST(JobSlot, ANewerJobReplacesThePendingOneWhoseResultIsDiscardedEvenWhenItFinishes) {
+TEST(JobSlot, ANewerJobCancelsThePendingOneWhoseResultIsDiscardedEvenWhenItFinishes) {
     Gate first, second;
     std::vector<std::string> applied;
+    std::atomic<bool> firstSawCancel{false};
     JobSlot slot;
-    slot.start(recordingWork(first, applied, "first"));
+    slot.start([&](const CancelFlag& cancelled) {
+        const BackgroundJob::MainThreadStep step = recordingWork(first, applied, "first")(cancelled);
+        firstSawCancel = cancelled.load();
+        return step;
+    });
     slot.start(recordingWork(second, applied, "second"));
     first.open();  // the replaced job ends its step and returns its result before the newer one is done
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -85,6 +90,7 @@ TEST(JobSlot, ANewerJobReplacesThePendingOneWhoseResultIsDiscardedEvenWhenItFini
     second.open();
     applyUntilDone(slot);
     EXPECT_EQ(applied, std::vector<std::string>{"second"});
+    EXPECT_TRUE(firstSawCancel);
 }
 
 TEST(JobSlot, ClearingCancelsTheWorkAndWaitsForItsCurrentStep) {

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
 #include "app/frame_clock.h"
 #include "app/keyboard_controls.h"
@@ -153,7 +154,7 @@ private:
             dumpLitIfAsked();
         }
         swapNativeWindow(window.native);
-        loadDroppedFiles(window);  // after a frame has said "Loading"
+        applyFinishedLoads(window);  // between two frames
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -255,12 +256,16 @@ int runApplication(const CommandLineOptions& options) {
             enablePassTiming();
         }
         loop.run(appWindow);
+        if (programRunning == 0) {
+            cancelBackgroundLoads();  // told now, so the workers stop while the scene shuts down
+        }
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
         closeSettingsPanel();
         shutdownScene();
         destroyAppWindow(appWindow);
     }
+    endBackgroundLoads();
     stopVideo();
     printPassTimings();
     if (loop.litDumpFailed()) {

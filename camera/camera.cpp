@@ -163,6 +163,12 @@ void Camera::updateFrameTimer() {
     clockRead_ = true;
 }
 
+void Camera::restartClock() {
+    if (clockRead_) {
+        lastClockSeconds_ = static_cast<float>(platform().ticks()) * kSecondsPerTick;
+    }
+}
+
 void Camera::applyLookAt() const {
     gluLookAt(position.x, position.y, position.z, view.x, view.y, view.z, up.x, up.y, up.z);
 }

@@ -47,6 +47,12 @@ public:
     // Moves eye and view point sideways along `strafe`, in x and z only.
     void strafeBy(float distance);
     void updateFrameTimer();
+    // Takes the clock's reading now as the latest update's, so that the next
+    // update measures only the time since: called after the main thread has
+    // spent time outside the frames (a map switch, start-up), which would
+    // otherwise move the camera by that whole time in one frame. Before the
+    // first update there is nothing to restart.
+    void restartClock();
 
     // gluLookAt with the eye, the view point and the up vector on the current matrix.
     void applyLookAt() const;

@@ -23,13 +23,23 @@ LightCell lightCellOf(const LightRegion& leaf) {
 
 const LightCut& lightCut(int environment) { return cuts[environment]; }
 
-void recordLightCut(int environment, const std::vector<const LightRegion*>& leaves, int width, int height) {
-    LightCut& cut = cuts[environment];
+LightCut lightCutOf(const std::vector<const LightRegion*>& leaves, int width, int height) {
+    LightCut cut;
     cut.count = std::min(static_cast<int>(leaves.size()), kDefaultLightCount);
     for (int i = 0; i < cut.count; ++i) {
         cut.cells[i] = lightCellOf(*leaves[i]);
     }
     cut.width = width;
     cut.height = height;
-    ++cut.revision;
+    return cut;
+}
+
+void keepLightCut(int environment, const LightCut& cut) {
+    const std::uint32_t revision = cuts[environment].revision;
+    cuts[environment] = cut;
+    cuts[environment].revision = revision + 1;
+}
+
+void recordLightCut(int environment, const std::vector<const LightRegion*>& leaves, int width, int height) {
+    keepLightCut(environment, lightCutOf(leaves, width, height));
 }

@@ -34,5 +34,9 @@ struct LightCut {
 
 // Environment e's cut as its latest extraction left it.
 const LightCut& lightCut(int environment);
+// The cut of a width x height map from its leaves in light order.
+LightCut lightCutOf(const std::vector<const LightRegion*>& leaves, int width, int height);
+// Keeps a cut as environment e's latest, with a new revision.
+void keepLightCut(int environment, const LightCut& cut);
 // Keeps the leaves (in light order) of environment e's cut of a width x height map.
 void recordLightCut(int environment, const std::vector<const LightRegion*>& leaves, int width, int height);

@@ -137,4 +137,15 @@ TEST_F(CameraTest, MovementKeysRestWhileTheInputSaysSo) {
     EXPECT_EQ(length(cam.position - start), 0.0f);
 }
 
+TEST_F(CameraTest, AfterAClockRestartATenSecondGapStillMovesTheCameraOneFramesStepPerFrame) {
+    fake.tickCount = 1000;
+    holdKeys({kW}, 3, 16);  // the interval settles at 16 ms
+    const Vector3 before = cam.position;
+    fake.tickCount += 10000;  // a map switch or a window re-creation held the main thread
+    cam.restartClock();
+    fake.tickCount += 16;
+    holdKeys({kW}, 2, 16);  // without the restart the second frame would move by 10 units
+    EXPECT_NEAR(length(cam.position - before), 2 * 0.016f, 1e-4f);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "support/gl_test_context.h"
 #include "support/program_run.h"
+#include "support/radiance_map.h"
 
 namespace {
 
@@ -196,4 +197,19 @@ TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineI
     const std::vector<unsigned char> shot = loadPicture(path);
     ASSERT_FALSE(shot.empty()) << "a 320 x 240 PNG at " << path;
     EXPECT_GT(std::accumulate(shot.begin(), shot.end(), 0.0) / shot.size(), 20.0) << "a lit frame, not a blank one";
+}
+
+TEST_F(ProgramTest, ALoadGoesOnAcrossAWindowRecreationAndQuittingStopsItAndEndsTheRunWithStatusZero) {
+    // A 16384 x 8192 map takes many seconds to decode: the toggle and the quit request arrive while it does.
+    run.writeFile("huge.hdr", discMap(16384, 8192, 4096, 2048, 200));
+    run.writeFile("config.cfg", "160 120 1\n");
+    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--verbose"}, {"LUMIVOR_TEST_DROP_FILE=huge.hdr"}));
+    ASSERT_TRUE(run.waitForStandardError("first frame shown", 1, kLimitMilliseconds)) << run.standardError();
+    EXPECT_EQ(countOccurrences(run.standardError(), "loading huge.hdr for environment 1"), 1) << run.standardError();
+    run.sendSignal(SIGUSR1);
+    ASSERT_TRUE(run.waitForStandardError("first frame shown", 2, kLimitMilliseconds)) << run.standardError();
+    run.sendSignal(SIGTERM);
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
+    EXPECT_EQ(countOccurrences(run.standardError(), "stopped loading huge.hdr"), 1) << run.standardError();
+    EXPECT_EQ(countOccurrences(run.standardError(), "now uses"), 0) << "the load was stopped, not finished";
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
 #include "app/model_loading.h"
 #include "app/window_procedure.h"
@@ -188,17 +189,23 @@ TEST_F(ModelFigureTest, ADoubleSidedMaterialShowsItsBackAndASingleSidedOneDoesNo
     EXPECT_TRUE(objectAt(Vector3(0.0f, 0.9f, 0.0f)));
 }
 
-TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndABrokenOneKeepsIt) {
+TEST_F(ModelFigureTest, ADroppedModelLoadsInTheBackgroundAndReplacesTheModelAndABrokenOneKeepsIt) {
+    // Frames go on, each followed by the switch step, until the dropped file's load has been applied.
+    const auto framesUntilLoaded = [this] {
+        for (int i = 0; backgroundLoadPending() && i < 1000; ++i) {
+            frame();
+            applyFinishedLoads(appWindow);
+        }
+    };
     writeGlb(singleMeshModel({boxPrimitive({0, 0, 0}, {1, 1, 1})}), "good.glb");
     setModelRunOptions({{}, true});  // --verbose
     WindowMessage message;
     message.type = MessageType::DropFile;
     message.path = "good.glb";
     windowProc(appWindow, message);
-    EXPECT_EQ(overlayStatus(), "Loading good.glb");
-    frame();
+    EXPECT_EQ(overlayStatus(), "Loading good.glb (0 s)");
     testing::internal::CaptureStderr();
-    loadDroppedFiles(appWindow);
+    framesUntilLoaded();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("model good.glb: 12 triangles drawn, 12 in the shadow maps"),
               std::string::npos);
     setModelRunOptions({});
@@ -210,8 +217,7 @@ TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndAB
     message.path = "broken.glb";
     testing::internal::CaptureStderr();
     windowProc(appWindow, message);
-    frame();
-    loadDroppedFiles(appWindow);
+    framesUntilLoaded();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("lumivor: Could not load the model broken.glb: "), std::string::npos) << said;
     EXPECT_NE(said.find("The model good.glb stays."), std::string::npos) << said;

@@ -8,6 +8,8 @@
 #include "character/animation.h"
 #include "character/model_text.h"
 #include "character/skinned_model.h"
+#include "model/model_animator.h"
+#include "model/model_file.h"
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"
 #include "tools/character_generator/character_generator.h"
@@ -125,6 +127,30 @@ TEST_F(MannequinGltfTest, FirstAnimationSkinsLikeThePlayerAtEveryKey) {
             EXPECT_LT(largestDifference(model_.meshes[m], skinned), kSkinningTolerance)
                 << "key " << key << " (frame " << model_.currentFrame << "), mesh " << m;
         }
+    }
+}
+
+TEST_F(MannequinGltfTest, TheProgramsModelLoaderPosesItLikeThePlayerThroughTheFirstClip) {
+    // What --model mannequin.glb shows: the file as the program's own loader reads and poses it.
+    const LoadedModel loaded = loadModelFile(LUMIVOR_RUN_DIR "/mannequin.glb", {});
+    ASSERT_NE(loaded.model, nullptr) << loaded.cause;
+    const std::vector<int> frames = shownFrames(kAnimationClips[0]);
+    for (std::size_t key = 0; key < frames.size(); ++key) {
+        model_.currentFrame = frames[key];
+        model_.skinCurrentFrame();
+        // Halfway through the key's step.
+        const float seconds = static_cast<float>((static_cast<double>(key) + 0.5) * kSecondsPerKey);
+        const std::vector<float> posed = skinnedPositionsAt(*loaded.model, 0, seconds);
+        std::size_t vertex = 0;
+        for (int m = 0; m < model_.meshCount(); ++m) {
+            std::vector<Point> skinned;
+            for (int v = 0; v < model_.meshes[m].vertexCount && vertex * 3 + 2 < posed.size(); ++v, ++vertex) {
+                skinned.push_back({posed[vertex * 3], posed[vertex * 3 + 1], posed[vertex * 3 + 2]});
+            }
+            EXPECT_LT(largestDifference(model_.meshes[m], skinned), kSkinningTolerance)
+                << "key " << key << " (frame " << frames[key] << "), mesh " << m;
+        }
+        EXPECT_EQ(vertex * 3, posed.size()) << "the model holds the character's vertices and no others";
     }
 }
 

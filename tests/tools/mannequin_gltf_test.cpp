@@ -11,7 +11,7 @@
 #include "character/skinned_model.h"
 #include "model/accessor_reader.h"
 #include "model/model_animator.h"
-#include "model/model_loader.h"
+#include "model/model_file.h"
 #include "support/recording_platform.h"
 #include "support/scratch_directory.h"
 #include "tools/character_generator/character_generator.h"
@@ -26,12 +26,6 @@ std::vector<int> shownFrames(const AnimationClip& clip) {
     std::vector<int> frames;
     for (int frame = clip.firstFrame; frame < clip.endFrame; frame += clip.framesPerStep) frames.push_back(frame);
     return frames;
-}
-
-// The glTF file as the program loads and prepares a user's model; false, with the cause, when it is refused.
-bool loadPrepared(const std::string& path, PreparedModel& model, std::string& cause) {
-    ModelData data;
-    return loadModel(path, data, cause) && prepareModel(std::move(data), {}, model, cause);
 }
 
 // The largest distance of the part's vertices, skinned by the glTF file (positions of the whole model, 3 per
@@ -57,23 +51,24 @@ protected:
         ScopedPlatformServices fake{recording};
         const std::string text = readWholeFile(LUMIVOR_RUN_DIR "/animation2.txt");
         characterLoaded_ = model_.loadFromText(text.data(), text.size(), "animation2.txt");
-        gltfLoaded_ = loadPrepared(LUMIVOR_RUN_DIR "/mannequin.glb", gltf_, gltfProblem_);
+        LoadedModel loaded = loadModelFile(LUMIVOR_RUN_DIR "/mannequin.glb", {});
+        gltfProblem_ = loaded.cause;
+        if (loaded.model) gltf_ = std::move(*loaded.model);
     }
     void SetUp() override {
         ASSERT_TRUE(characterLoaded_) << "animation2.txt: build the run_directory target";
-        ASSERT_TRUE(gltfLoaded_) << gltfProblem_;
+        ASSERT_TRUE(gltfProblem_.empty()) << gltfProblem_;
     }
 
     static SkinnedModel model_;
-    static PreparedModel gltf_;
-    static bool characterLoaded_, gltfLoaded_;
+    static PreparedModel gltf_;  // as the program loads and prepares a user's model
+    static bool characterLoaded_;
     static std::string gltfProblem_;
 };
 
 SkinnedModel MannequinGltfTest::model_;
 PreparedModel MannequinGltfTest::gltf_;
 bool MannequinGltfTest::characterLoaded_ = false;
-bool MannequinGltfTest::gltfLoaded_ = false;
 std::string MannequinGltfTest::gltfProblem_;
 
 TEST_F(MannequinGltfTest, MeshesKeepTheCharacterFilesVerticesIndicesAndColours) {
@@ -157,9 +152,9 @@ TEST(MannequinGltfWriterTest, RestRotationsLongQuaternionsAndSharedInfluencesSki
     ScratchDirectory scratch;
     ASSERT_TRUE(character_generator::writeMannequinGltf(scratch.file("two-bones.glb").c_str(), model,
                                                         {{"root", "child"}, {"matte"}}));
-    PreparedModel gltf;
-    std::string problem;
-    ASSERT_TRUE(loadPrepared(scratch.file("two-bones.glb"), gltf, problem)) << problem;
+    const LoadedModel loaded = loadModelFile(scratch.file("two-bones.glb"), {});
+    ASSERT_NE(loaded.model, nullptr) << loaded.cause;
+    const PreparedModel& gltf = *loaded.model;
     ASSERT_EQ(gltf.parts.size(), 1u);
 
     model.currentFrame = 0;
@@ -176,8 +171,9 @@ TEST(MannequinGltfWriterTest, RestRotationsLongQuaternionsAndSharedInfluencesSki
     // glTF's rules for influences, in the file as written (the loader would hide them): weights summing to one, a
     // joint at most once among the weighted slots, joint 0 in every unweighted slot.
     tinygltf::Model file;
-    std::string warnings;
-    ASSERT_TRUE(tinygltf::TinyGLTF().LoadBinaryFromFile(&file, &problem, &warnings, scratch.file("two-bones.glb")));
+    std::string problem, warnings;
+    ASSERT_TRUE(tinygltf::TinyGLTF().LoadBinaryFromFile(&file, &problem, &warnings, scratch.file("two-bones.glb")))
+        << problem;
     LoadBudget budget(std::uint64_t{1} << 20);
     ModelNotes notes;
     const ModelSource source{file, budget, notes};

@@ -6,8 +6,6 @@
 // arrive as SDL button events. So the pointer is moved relatively from where the X server says it is.
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
-
 #include <algorithm>
 #include <csignal>
 #include <sstream>
@@ -31,21 +29,14 @@ constexpr int kExposureX = 230, kExposureY = 92;
 
 struct Picture {
     std::string path;
-    std::vector<unsigned char> rgb;  // top row first, channels in FreeImage's order; empty unless 480 x 360
-    unsigned char channel(int x, int y, int c) const { return rgb[(std::size_t(y) * kWidth + x) * 3 + c]; }
+    std::vector<unsigned char> rgb;  // bottom row first, channels in FreeImage's order; empty unless 480 x 360
+    // The channel of pixel (x, y), rows counted from the top.
+    unsigned char channel(int x, int y, int c) const {
+        return rgb[(std::size_t(kHeight - 1 - y) * kWidth + x) * 3 + c];
+    }
 };
 
-Picture loadWindowPicture(const std::string& path) {
-    Picture picture{path, {}};
-    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == kWidth && FreeImage_GetHeight(bitmap) == kHeight &&
-        FreeImage_GetBPP(bitmap) == 24) {
-        picture.rgb.resize(std::size_t{kWidth} * kHeight * 3);
-        FreeImage_ConvertToRawBits(picture.rgb.data(), bitmap, kWidth * 3, 24, 0, 0, 0, TRUE);
-    }
-    FreeImage_Unload(bitmap);
-    return picture;
-}
+Picture loadWindowPicture(const std::string& path) { return {path, loadPicture(path, kWidth, kHeight)}; }
 
 // The mean of all channels over the rectangle [left, right) x [top, bottom), rows counted from the top.
 double meanOver(const Picture& picture, int left, int top, int right, int bottom) {

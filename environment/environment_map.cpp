@@ -8,12 +8,11 @@
 #include <cstring>
 #include <mutex>
 
+#include "environment/light_extractor.h"
 #include "environment/map_header.h"
 #include "platform/file_mapping.h"
 
 namespace {
-
-constexpr int kChannels = 3;
 
 // FreeImage's own words about the latest failure on this thread; its readers
 // report through one callback, called on the thread that decodes.
@@ -167,9 +166,9 @@ FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFor
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
-    const size_t rowBytes = sizeof(float) * kChannels * width;
+    const size_t rowBytes = sizeof(float) * kRgbChannels * width;
     for (unsigned row = 0; row < height; ++row) {
-        std::memcpy(pixelsOut + static_cast<size_t>(row) * width * kChannels, FreeImage_GetScanLine(image, row),
+        std::memcpy(pixelsOut + static_cast<size_t>(row) * width * kRgbChannels, FreeImage_GetScanLine(image, row),
                     rowBytes);
     }
 }

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr float kFullTurnDegrees = 360.0f;
 constexpr float kRadiansPerDegree = 3.14159265358979f / 180.0f;
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include "math/vector3.h"
 #include "state/scene_state.h"
 
+// Degrees in a whole turn about the vertical.
+constexpr float kFullTurnDegrees = 360.0f;
+
 // A turn about the vertical by the angle whose cosine and sine these are. A
 // turn by an angle a shows what the map holds at column c at column
 // c + a / 360 degrees of the width; the sky and reflection programs take the

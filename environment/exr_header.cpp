@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr unsigned char kMagic[4] = {0x76, 0x2f, 0x31, 0x01};
+constexpr unsigned char kExrMagic[4] = {0x76, 0x2f, 0x31, 0x01};
 constexpr std::size_t kVersionBytes = 4;
-constexpr std::size_t kPreambleBytes = sizeof kMagic + kVersionBytes;
+constexpr std::size_t kPreambleBytes = sizeof kExrMagic + kVersionBytes;
 constexpr std::size_t kSizeBytes = 4;
 constexpr std::size_t kBox2iBytes = 16;
 // A channel list entry after its name: pixel type, linear flag, three reserved bytes, x and y sampling.
@@ -169,18 +169,18 @@ ExrHeaderCheck refuse(const std::string& problem) {
 }  // namespace
 
 bool isOpenExr(const unsigned char* bytes, std::size_t size) {
-    return bytes != nullptr && size >= sizeof kMagic && std::memcmp(bytes, kMagic, sizeof kMagic) == 0;
+    return bytes != nullptr && size >= sizeof kExrMagic && std::memcmp(bytes, kExrMagic, sizeof kExrMagic) == 0;
 }
 
 ExrHeaderCheck checkExrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels) {
     if (!isOpenExr(bytes, size)) {
-        const bool magicBegun = bytes != nullptr && size < sizeof kMagic && std::memcmp(bytes, kMagic, size) == 0;
+        const bool magicBegun = bytes != nullptr && size < sizeof kExrMagic && std::memcmp(bytes, kExrMagic, size) == 0;
         return refuse(magicBegun ? kTruncated : "not an OpenEXR file");
     }
     if (size < kPreambleBytes) {
         return refuse(kTruncated);
     }
-    const std::uint32_t version = readUint32(bytes + sizeof kMagic);
+    const std::uint32_t version = readUint32(bytes + sizeof kExrMagic);
     if ((version & kVersionMask) != kSupportedVersion) {
         return refuse("OpenEXR version " + std::to_string(version & kVersionMask) + " is not supported");
     }

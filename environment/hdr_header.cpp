@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::string_view kMagic = "#?";
+constexpr std::string_view kRadianceMagic = "#?";
 constexpr int kDecimalBase = 10;
 // More digits than this make a side far beyond any limit: it reads as kAbsurdSide.
 constexpr std::size_t kMaxSideDigits = 12;
@@ -124,7 +124,7 @@ HdrHeaderCheck checkHdrHeader(const unsigned char* bytes, std::size_t size, std:
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes),
                                 size < kMaxHdrHeaderBytes ? size : kMaxHdrHeaderBytes);
-    if (text.substr(0, kMagic.size()) != kMagic) {
+    if (text.substr(0, kRadianceMagic.size()) != kRadianceMagic) {
         return refuse(HdrHeaderStatus::NotRadiance, "not a Radiance HDR file (it does not start with \"#?\")");
     }
     std::size_t position = 0;

@@ -12,7 +12,6 @@ constexpr float kPi = 3.1415927f;
 constexpr float kRedLuminance = 0.2125f;
 constexpr float kGreenLuminance = 0.7154f;
 constexpr float kBlueLuminance = 0.0721f;
-constexpr int kChannels = 3;
 
 // Cosine of the row's latitude, without a half-pixel offset.
 float rowWeight(int row, int height) {
@@ -51,7 +50,7 @@ struct LightExtractor::ContributionTable {
         if (row >= firstRow) {
             return byRow[static_cast<size_t>(row - firstRow) * width + column];
         }
-        return rowWeight(row, height) * luminance(pixels + kChannels * (static_cast<size_t>(row) * width + column));
+        return rowWeight(row, height) * luminance(pixels + kRgbChannels * (static_cast<size_t>(row) * width + column));
     }
 
     const float* row(int r) const { return byRow.get() + static_cast<size_t>(r - firstRow) * width; }
@@ -69,10 +68,10 @@ struct LightExtractor::ContributionTable {
         for (int r = 0; r < rows; ++r) {
             const float w = rowWeight(firstRow + r, height);
             weights[r] = w;
-            const float* pixel = pixels + kChannels * static_cast<size_t>(firstRow + r) * width;
+            const float* pixel = pixels + kRgbChannels * static_cast<size_t>(firstRow + r) * width;
             float* out = byRow.get() + static_cast<size_t>(r) * width;
             for (int x = 0; x < width; ++x) {
-                out[x] = w * luminance(pixel + kChannels * x);
+                out[x] = w * luminance(pixel + kRgbChannels * x);
                 allGrowing &= out[x] >= 0.0f;
             }
         }
@@ -302,15 +301,15 @@ void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& r
     float red = 0.0f;
     float green = 0.0f;
     float blue = 0.0f;
-    std::vector<float> terms(static_cast<size_t>(std::max(columns, 0)) * kChannels);
+    std::vector<float> terms(static_cast<size_t>(std::max(columns, 0)) * kRgbChannels);
     for (int r = region.y0; r < region.y1 && columns > 0; ++r) {
         const float w = table.weight(r);
-        const float* source = pixels + kChannels * (static_cast<size_t>(r) * width + region.x0);
-        const int count = columns * kChannels;
+        const float* source = pixels + kRgbChannels * (static_cast<size_t>(r) * width + region.x0);
+        const int count = columns * kRgbChannels;
         for (int i = 0; i < count; ++i) {
             terms[i] = w * (source[i] / pixelCount);
         }
-        for (int i = 0; i < count; i += kChannels) {
+        for (int i = 0; i < count; i += kRgbChannels) {
             red += terms[i];
             green += terms[i + 1];
             blue += terms[i + 2];

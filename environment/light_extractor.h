@@ -9,6 +9,9 @@
 #include "math/vector3.h"
 
 // Levels of the cut: 2^6 = 64 lights per map.
+// R, G and B: the channels of a map's pixels and of the pictures drawn from them.
+constexpr int kRgbChannels = 3;
+
 constexpr int kLightTreeDepth = 6;
 // Rows just above the horizon that take no part in the extraction.
 constexpr int kHorizonSkipRows = 32;

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "environment/light_extractor.h"
+
 namespace {
 
-constexpr int kChannels = 3;
 constexpr float kGamma = 1.0f / 2.2f;
 constexpr std::uint8_t kOutlineGrey = 170;
 constexpr float kColourDecades = 3.0f;  // brightness range spread over the colour ramp
@@ -26,7 +27,7 @@ public:
         if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) {
             return;
         }
-        std::uint8_t* pixel = &picture_.rgb[(static_cast<std::size_t>(y) * picture_.width + x) * kChannels];
+        std::uint8_t* pixel = &picture_.rgb[(static_cast<std::size_t>(y) * picture_.width + x) * kRgbChannels];
         pixel[0] = colour.red;
         pixel[1] = colour.green;
         pixel[2] = colour.blue;
@@ -68,7 +69,7 @@ RgbPicture drawLightMapPicture(const float* map, int width, int height, const Li
     RgbPicture picture;
     picture.width = std::max(width, 0);
     picture.height = std::max(height, 0);
-    const std::size_t values = static_cast<std::size_t>(picture.width) * picture.height * kChannels;
+    const std::size_t values = static_cast<std::size_t>(picture.width) * picture.height * kRgbChannels;
     picture.rgb.resize(values);
     for (std::size_t i = 0; i < values; ++i) {
         picture.rgb[i] = toneMap(map[i]);
@@ -128,7 +129,7 @@ RgbPicture drawLightMapPicture(const float* map, int width, int height, const Li
 
 std::vector<float> resampleMap(const float* map, int width, int height, int targetWidth, int targetHeight) {
     std::vector<float> target(static_cast<std::size_t>(std::max(targetWidth, 0)) * std::max(targetHeight, 0) *
-                              kChannels);
+                              kRgbChannels);
     if (width <= 0 || height <= 0 || targetWidth <= 0 || targetHeight <= 0) {
         return target;
     }
@@ -144,18 +145,18 @@ std::vector<float> resampleMap(const float* map, int width, int height, int targ
         for (int tx = 0; tx < targetWidth; ++tx) {
             const int x0 = firstOf(tx, width, targetWidth);
             const int x1 = std::max(x0 + 1, tx + 1 < targetWidth ? firstOf(tx + 1, width, targetWidth) : width);
-            double sum[kChannels] = {};
+            double sum[kRgbChannels] = {};
             for (int y = y0; y < y1; ++y) {
-                const float* row = map + (static_cast<std::size_t>(y) * width + x0) * kChannels;
-                for (int x = x0; x < x1; ++x, row += kChannels) {
-                    for (int c = 0; c < kChannels; ++c) {
+                const float* row = map + (static_cast<std::size_t>(y) * width + x0) * kRgbChannels;
+                for (int x = x0; x < x1; ++x, row += kRgbChannels) {
+                    for (int c = 0; c < kRgbChannels; ++c) {
                         sum[c] += row[c];
                     }
                 }
             }
             const double pixels = static_cast<double>(y1 - y0) * (x1 - x0);
-            float* out = &target[(static_cast<std::size_t>(ty) * targetWidth + tx) * kChannels];
-            for (int c = 0; c < kChannels; ++c) {
+            float* out = &target[(static_cast<std::size_t>(ty) * targetWidth + tx) * kRgbChannels];
+            for (int c = 0; c < kRgbChannels; ++c) {
                 out[c] = static_cast<float>(sum[c] / pixels);
             }
         }

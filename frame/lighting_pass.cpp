@@ -23,7 +23,7 @@ constexpr int kPositionUnit = 1;
 constexpr int kNormalUnit = 2;
 constexpr int kColourUnit = 3;
 constexpr int kFirstShadowUnit = 4;
-constexpr int kSkyUnit = 8;
+constexpr int kLightingSkyUnit = 8;
 constexpr int kLightsPerQuad = 4;
 
 const char* const kShadowMapNames[kLightsPerQuad] = {"shaMap0", "shaMap1", "shaMap2", "shaMap3"};
@@ -103,7 +103,7 @@ void renderLightingPass() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 
-    bindRectangle(kSkyUnit, kSkyTarget);
+    bindRectangle(kLightingSkyUnit, kSkyTarget);
     bindRectangle(kColourUnit, kColourTarget);
     bindRectangle(kNormalUnit, kNormalTarget);
     bindRectangle(kPositionUnit, kPositionTarget);
@@ -114,7 +114,7 @@ void renderLightingPass() {
     for (int k = kLightsPerQuad - 1; k >= 0; --k) {
         programs.setUniform1i(program, kShadowMapNames[k], kFirstShadowUnit + k);
     }
-    programs.setUniform1i(program, "background", kSkyUnit);
+    programs.setUniform1i(program, "background", kLightingSkyUnit);
     programs.setUniform1i(program, "colMap", kColourUnit);
     programs.setUniform1i(program, "norMap", kNormalUnit);
     programs.setUniform1i(program, "posMap", kPositionUnit);

@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr int kChannels = 4;  // the targets are read as RGBA
+constexpr int kLitChannels = 4;  // the targets are read as RGBA
 
 std::vector<float> readTarget(int target, int width, int height) {
-    std::vector<float> pixels(static_cast<std::size_t>(width) * height * kChannels);
+    std::vector<float> pixels(static_cast<std::size_t>(width) * height * kLitChannels);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, sceneResources().renderTargets->getTexture(target));
     glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, pixels.data());
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
@@ -44,7 +44,7 @@ LitImage combineWithSky(const std::vector<float>& lit, const std::vector<float>&
     const float blockShare = 1.0f / static_cast<float>(factor * factor);
     for (int y = 0; y < image.height * factor; ++y) {
         for (int x = 0; x < image.width * factor; ++x) {
-            const std::size_t at = (static_cast<std::size_t>(y) * width + x) * kChannels;
+            const std::size_t at = (static_cast<std::size_t>(y) * width + x) * kLitChannels;
             // The lit image's alpha starts at 1 and the ground's lighting adds
             // its coverage above that: covered ground already shows the environment.
             const float groundCoverage = std::clamp(lit[at + 3] - 1.0f, 0.0f, 1.0f);

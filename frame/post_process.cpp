@@ -21,7 +21,7 @@ constexpr float kQuadDepth = -0.1f;
 constexpr int kResolveFactor = 2;
 
 constexpr int kSourceUnit = 0;
-constexpr int kSkyUnit = 1;
+constexpr int kCompositeSkyUnit = 1;
 constexpr int kBloomUnit = 2;
 constexpr int kNoiseUnit = 3;
 
@@ -37,10 +37,10 @@ void downsampleInto(int destination, int width, int height, int source, float co
                     int sourceHeight) {
     GLSLManager& programs = glslManager();
     beginTarget(destination, width, height);
-    bindRectangle(kSkyUnit, kSkyTarget);
+    bindRectangle(kCompositeSkyUnit, kSkyTarget);
     bindRectangle(kSourceUnit, source);
     programs.useProgram(kDownsampleCombineProgram);
-    programs.setUniform1i(kDownsampleCombineProgram, "envi", kSkyUnit);
+    programs.setUniform1i(kDownsampleCombineProgram, "envi", kCompositeSkyUnit);
     programs.setUniform1i(kDownsampleCombineProgram, "col", kSourceUnit);
     programs.setUniform1f(kDownsampleCombineProgram, "combine", combine);
     drawFullTargetQuad(static_cast<float>(sourceWidth), static_cast<float>(sourceHeight), kQuadDepth);
@@ -95,13 +95,13 @@ void renderComposite() {
     selectTextureUnit(kNoiseUnit);
     glBindTexture(GL_TEXTURE_2D, resources.noiseTexture[0]);
     bindRectangle(kBloomUnit, kBloomTarget);
-    bindRectangle(kSkyUnit, kSkyTarget);
+    bindRectangle(kCompositeSkyUnit, kSkyTarget);
     bindRectangle(kSourceUnit, sceneImage());
     programs.useProgram(kCompositeProgram);
     programs.setUniform1f(kCompositeProgram, "expo", state.exposure);
     programs.setUniform1i(kCompositeProgram, "noiseMap", kNoiseUnit);
     programs.setUniform1i(kCompositeProgram, "norMap", kBloomUnit);
-    programs.setUniform1i(kCompositeProgram, "env", kSkyUnit);
+    programs.setUniform1i(kCompositeProgram, "env", kCompositeSkyUnit);
     programs.setUniform1i(kCompositeProgram, "map", kSourceUnit);
     programs.setUniform1f(kCompositeProgram, "combine", combineFlag());
     programs.setUniform4f(kCompositeProgram, "size", static_cast<float>(w), static_cast<float>(h), 0.0f, 0.0f);

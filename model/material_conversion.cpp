@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::size_t kColourComponents = 4;
 // Long enough to recognise a file name, short enough for one message line.
 constexpr std::size_t kMaxQuotedUri = 80;
 
@@ -121,11 +120,11 @@ void convertMaterials(const ModelSource& source, const ModelFolder& folder, Mode
         const std::string what = "material " + std::to_string(materialIndex);
         ModelMaterial out;
         out.name = material.name;
-        if (pbr.baseColorFactor.size() != kColourComponents) {
+        if (pbr.baseColorFactor.size() != static_cast<std::size_t>(kColourComponents)) {
             refuseModel(what + "'s base colour factor has " + std::to_string(pbr.baseColorFactor.size()) +
                         " numbers, not 4");
         }
-        for (std::size_t i = 0; i < kColourComponents; ++i) {
+        for (int i = 0; i < kColourComponents; ++i) {
             out.baseColourFactor[i] = finiteFloat(pbr.baseColorFactor[i], what + "'s base colour factor");
         }
         if (pbr.baseColorTexture.index >= 0) {

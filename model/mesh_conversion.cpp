@@ -14,7 +14,6 @@ namespace {
 constexpr int kTrianglesMode = TINYGLTF_MODE_TRIANGLES;
 constexpr int kUnsetMode = -1;  // tinygltf's value when the file names no mode: triangles
 constexpr std::size_t kCornersPerTriangle = 3;
-constexpr int kColourComponents = 4;
 constexpr float kOpaqueAlpha = 1.0f;
 
 // The accessor of an attribute, -1 when the primitive has none.

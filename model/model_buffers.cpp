@@ -22,8 +22,7 @@ TextureUnitFunction activeTexture = nullptr;
 
 constexpr GLint kPositionComponents = 3;
 constexpr GLint kTexCoordComponents = 2;
-constexpr GLint kColourComponents = 4;
-constexpr GLsizeiptr kPositionBytes = 3 * sizeof(float);
+constexpr GLsizeiptr kVertexVectorBytes = 3 * sizeof(float);  // a position or a normal
 constexpr GLsizeiptr kTexCoordBytes = 2 * sizeof(float);
 constexpr GLsizeiptr kColourBytes = 4 * sizeof(float);
 constexpr GLsizeiptr kIndexBytes = sizeof(std::uint32_t);
@@ -131,8 +130,8 @@ bool ModelBuffers::create(const PreparedModel& model, std::string& cause) {
     }
     vertexCount_ = static_cast<std::size_t>(model.vertexCount);
     const GLsizeiptr vertices = model.vertexCount;
-    positionBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kPositionBytes, model.positions.data(), GL_DYNAMIC_DRAW);
-    normalBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kPositionBytes, model.normals.data(), GL_DYNAMIC_DRAW);
+    positionBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.positions.data(), GL_DYNAMIC_DRAW);
+    normalBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.normals.data(), GL_DYNAMIC_DRAW);
     texCoordBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kTexCoordBytes, model.texCoords.data(), GL_STATIC_DRAW);
     colourBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kColourBytes, model.colours.data(), GL_STATIC_DRAW);
     bindBuffer(GL_ARRAY_BUFFER, 0);
@@ -156,7 +155,7 @@ bool ModelBuffers::create(const PreparedModel& model, std::string& cause) {
 
 void ModelBuffers::uploadPose(const PreparedModel& model) const {
     if (!created()) return;
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(vertexCount_) * kPositionBytes;
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(vertexCount_) * kVertexVectorBytes;
     bindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
     bufferSubData(GL_ARRAY_BUFFER, 0, bytes, model.positions.data());
     bindBuffer(GL_ARRAY_BUFFER, normalBuffer_);

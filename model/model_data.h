@@ -28,6 +28,9 @@ struct ModelNode {
 
 // One triangle list. Every per-vertex array is either empty or has exactly
 // vertexCount() entries of its width; every index is below vertexCount().
+// Floats per vertex colour (RGBA) in a primitive and in a prepared model.
+constexpr int kColourComponents = 4;
+
 struct ModelPrimitive {
     std::vector<float> positions;        // 3 per vertex, all finite
     std::vector<float> normals;          // 3 per vertex, unit length (computed smooth when the file has none)

@@ -11,7 +11,7 @@ namespace {
 constexpr float kShadowTexel = 11.0f / 512.0f;
 // The sloppy fallback is asked for the triangle count alone.
 constexpr float kAnyError = 1.0f;
-constexpr std::size_t kPositionBytes = 3 * sizeof(float);
+constexpr std::size_t kPositionStride = 3 * sizeof(float);
 
 }  // namespace
 
@@ -20,8 +20,8 @@ void simplifyForShadows(const std::vector<std::uint32_t>& indices, const std::ve
                         std::vector<std::uint32_t>& shadowIndices, std::vector<IndexRange>& shadowRanges) {
     std::vector<std::uint32_t> welded(indices.size());
     meshopt_generateShadowIndexBuffer(welded.data(), indices.data(), indices.size(), positions, vertexCount,
-                                      kPositionBytes, kPositionBytes);
-    const float extent = meshopt_simplifyScale(positions, vertexCount, kPositionBytes);
+                                      kPositionStride, kPositionStride);
+    const float extent = meshopt_simplifyScale(positions, vertexCount, kPositionStride);
     const float relativeError = extent > 0.0f ? kShadowTexel / extent : 0.0f;
 
     const std::size_t triangles = indices.size() / 3;
@@ -30,10 +30,10 @@ void simplifyForShadows(const std::vector<std::uint32_t>& indices, const std::ve
         const std::uint32_t* source = welded.data() + range.first;
         const std::size_t target = triangles > 0 ? budget * (range.count / 3) / triangles * 3 : 0;
         reduced.resize(range.count);
-        std::size_t kept = meshopt_simplify(reduced.data(), source, range.count, positions, vertexCount, kPositionBytes,
+        std::size_t kept = meshopt_simplify(reduced.data(), source, range.count, positions, vertexCount, kPositionStride,
                                             target, relativeError, 0, nullptr);
         if (kept > target) {
-            kept = meshopt_simplifySloppy(reduced.data(), source, range.count, positions, vertexCount, kPositionBytes,
+            kept = meshopt_simplifySloppy(reduced.data(), source, range.count, positions, vertexCount, kPositionStride,
                                           target, kAnyError, nullptr);
         }
         shadowRanges.push_back({static_cast<std::uint32_t>(shadowIndices.size()), static_cast<std::uint32_t>(kept)});

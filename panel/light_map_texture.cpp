@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "environment/light_cut.h"
+#include "environment/light_extractor.h"
 #include "environment/light_map_picture.h"
 
 namespace {
 
-constexpr int kChannels = 3;
 // A 3-pixel mark with its rim: 64 marks stay apart at this size.
 constexpr int kMarkRadius = 1;
 
@@ -31,7 +31,7 @@ void LightMapTexture::update(int environment, GLuint mapTexture) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     std::vector<float> map;
     if (mapTexture != 0 && width > 0 && height > 0) {
-        map.resize(static_cast<std::size_t>(width) * height * kChannels);
+        map.resize(static_cast<std::size_t>(width) * height * kRgbChannels);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, map.data());
     } else {
         width = height = 0;

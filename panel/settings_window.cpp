@@ -26,7 +26,6 @@ constexpr float kPanelMargin = 10.0f;
 constexpr float kWidgetShare = 0.5f;  // of the panel's width; the labels take the rest
 constexpr float kMinimumStops = -6.0f;
 constexpr float kMaximumStops = 6.0f;
-constexpr float kFullTurnDegrees = 360.0f;
 constexpr float kPlotHeight = 64.0f;
 constexpr int kSupersampled = 2;
 constexpr int kNotSupersampled = 1;

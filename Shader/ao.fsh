@@ -2,8 +2,8 @@
 // Inputs: the lighting set ("posMap" 1, "norMap" 2, "shaMap0".."shaMap3" 4-7
 // with their texture matrices, "lDir0".."lDir3"); "envMap" 0, "colMap" 3,
 // "background" 8, "camPos", "expo" and "lColor0".."lColor3" are taken but not
-// needed; "lEnergy" (the four lights' energies: colour luminance times solid
-// angle) and "groundEnergy" (the sum over all lights of energy times the cosine
+// needed; "lEnergy" (the four lights' energies: the luminance of their
+// irradiance) and "groundEnergy" (the sum over all lights of energy times the cosine
 // to the ground's normal) weigh the directions.
 // Each of the 64 light directions samples the sky; a point adds the energy times
 // the cosine of every direction it sees (not shadowed), over the ground's total,

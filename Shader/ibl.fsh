@@ -14,20 +14,18 @@
 // Per-light values that do not depend on the pixel come from the processor,
 // once per quad:
 // "lIrradiance0".."lIrradiance3": rgb is the light's irradiance on a surface
-//   facing it, its colour (the region's latitude-weighted mean radiance)
-//   times the solid angle its region covers; under a uniform sky of radiance
-//   L a white matte surface facing up is then lit at L, as bright as the sky.
-//   Alpha is the light's energy (the luminance of rgb), its weight in the
-//   ground's shadow share.
+//   facing it, its region's radiance summed over the region's solid angle;
+//   under a uniform sky of radiance L a white matte surface facing up is then
+//   lit at L, as bright as the sky. Alpha is the light's energy (the
+//   luminance of rgb), its weight in the ground's shadow share.
 // "lShadowShift0".."lShadowShift3": xyz is added to the shadow-map
 //   coordinates of the point: the point's offset of kNormalOffset toward the
 //   light, carried through the unit's texture matrix, less the constant depth
 //   bias (against self-shadowing).
 // A program set without these values gets zeros: no light, unbiased shadows.
 // "groundEnergy": the sum over all 64 lights of energy times the cosine to the
-// ground's normal; the same for every quad. ("lSolidAngle" and "lEnergy", the
-// four lights' solid angles and energies, are set too; this program reads them
-// through "lIrradiance".)
+// ground's normal; the same for every quad. ("lEnergy", the four lights'
+// energies, is set too; this program reads them through "lIrradiance".)
 //
 // The mirror and glossy reflections and the ground are not per light: each of
 // the 16 quads adds a sixteenth of them.

@@ -21,7 +21,8 @@ constexpr size_t kPixelFloats = static_cast<size_t>(kEnvironmentMapSize) * kEnvi
 void storeLights(int environment, const float* pixels) {
     EnvironmentLights& lights = environmentLights();
     extractLights(pixels, kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                  lights.colours[environment], lights.solidAngles[environment]);
+                  lights.colours[environment],
+                  {lights.solidAngles[environment], lights.irradiances[environment], lights.energies[environment]});
     lights.updateGroundEnergy(environment);
 }
 

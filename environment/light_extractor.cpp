@@ -326,18 +326,34 @@ void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& r
         lightColumn = 0;
         lightRow = 0;
     }
-    region.solidAngle = region.holdsPixels() ? pixelCount * horizonPixelSolidAngle(width, height) : 0.0f;
+    // The true solid angle sums the rows' weights; the irradiance uses the
+    // pixel count, since the colour already carries the weights.
+    const float horizonPixel = horizonPixelSolidAngle(width, height);
+    float rowWeights = 0.0f;
+    for (int r = region.y0; r < region.y1; ++r) {
+        rowWeights += table.weight(r);
+    }
+    region.solidAngle = region.holdsPixels() ? rowWeights * static_cast<float>(columns) * horizonPixel : 0.0f;
+    const float strength = region.holdsPixels() ? pixelCount * horizonPixel : 0.0f;
+    region.irradiance = region.colour * strength;
+    region.lightEnergy = luminance(&region.colour.x) * strength;
     region.lightColumn = lightColumn;
     region.lightRow = lightRow;
     region.direction = lightDirection(lightColumn, lightRow, width, height);
 }
 
-void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut, float* solidAnglesOut) {
+void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut, const LightMeasuresOut& measuresOut) {
     for (const LightRegion* leaf : leaves()) {
         directionsOut[count] = leaf->direction;
         coloursOut[count] = leaf->colour;
-        if (solidAnglesOut != nullptr) {
-            solidAnglesOut[count] = leaf->solidAngle;
+        if (measuresOut.solidAngles != nullptr) {
+            measuresOut.solidAngles[count] = leaf->solidAngle;
+        }
+        if (measuresOut.irradiances != nullptr) {
+            measuresOut.irradiances[count] = leaf->irradiance;
+        }
+        if (measuresOut.energies != nullptr) {
+            measuresOut.energies[count] = leaf->lightEnergy;
         }
         ++count;
     }
@@ -360,10 +376,10 @@ std::vector<const LightRegion*> LightExtractor::leaves() const {
 }
 
 void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut,
-                   float* solidAnglesOut) {
+                   const LightMeasuresOut& measuresOut) {
     LightExtractor extractor(pixels, width, height);
     extractor.split(kLightTreeDepth);
-    extractor.collectLights(directionsOut, coloursOut, solidAnglesOut);
+    extractor.collectLights(directionsOut, coloursOut, measuresOut);
 }
 
 float horizonPixelSolidAngle(int width, int height) {

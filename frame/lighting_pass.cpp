@@ -46,17 +46,16 @@ void transform(const float* m, const float in[4], float out[4]) {
 
 // The values the lighting program needs per light that do not depend on the
 // pixel; see the program's inputs "lIrradiance" and "lShadowShift".
-void setPerLightValues(GLSLManager& programs, int program, int slot, int light, float solidAngle, float energy) {
+void setPerLightValues(GLSLManager& programs, int program, int slot, int light, float energy) {
     const EnvironmentLights& lights = environmentLights();
     const SceneResources& resources = sceneResources();
-    const Vector3& colour = lights.currentColours[light];
+    const Vector3& irradiance = lights.currentIrradiances[light];
     const Vector3& direction = lights.currentDirections[light];
 
-    // A light shines with its colour (its region's mean radiance) times the
-    // solid angle of its region: the irradiance it gives a surface facing it.
-    // Alpha is its energy, its weight in the ground's shadow share.
-    programs.setUniform4f(program, kIrradianceNames[slot], colour.x * solidAngle, colour.y * solidAngle,
-                          colour.z * solidAngle, energy);
+    // A light shines with its region's radiance summed over the region's
+    // solid angle: the irradiance it gives a surface facing it. Alpha is its
+    // energy, its weight in the ground's shadow share.
+    programs.setUniform4f(program, kIrradianceNames[slot], irradiance.x, irradiance.y, irradiance.z, energy);
 
     // The offset toward the light through the texture matrix: a direction, so
     // only the light's view and projection and the matrix's scale by one half act.
@@ -145,20 +144,17 @@ void renderLightingPass() {
             bindShadowMap(kFirstShadowUnit + k, group + k);
         }
         selectTextureUnit(kEnvironmentUnit);
-        float solidAngle[kLightsPerQuad];
         float energy[kLightsPerQuad];
         for (int k = 0; k < kLightsPerQuad; ++k) {
             const Vector3& direction = lights.currentDirections[group + k];
             const Vector3& colour = lights.currentColours[group + k];
             programs.setUniform4f(program, kDirectionNames[k], direction.x, direction.y, direction.z, 0.0f);
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);
-            solidAngle[k] = lights.currentSolidAngles[group + k];
-            energy[k] = lightEnergy(colour, solidAngle[k]);
-            setPerLightValues(programs, program, k, group + k, solidAngle[k], energy[k]);
+            energy[k] = lights.currentEnergies[group + k];
+            setPerLightValues(programs, program, k, group + k, energy[k]);
         }
-        // The four lights' solid angles and energies, for programs that weigh
-        // the lights by them (the occlusion program).
-        programs.setUniform4f(program, "lSolidAngle", solidAngle[0], solidAngle[1], solidAngle[2], solidAngle[3]);
+        // The four lights' energies, for programs that weigh the lights by
+        // them (the occlusion program).
         programs.setUniform4f(program, "lEnergy", energy[0], energy[1], energy[2], energy[3]);
         drawFullTargetQuad(static_cast<float>(width), static_cast<float>(height), 0.0f);
     }

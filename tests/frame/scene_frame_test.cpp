@@ -245,7 +245,8 @@ protected:
         glBindTexture(GL_TEXTURE_2D, sceneResources().environmentTextures[0]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, kSize, kSize, 0, GL_RGB, GL_FLOAT, pixels.data());
         EnvironmentLights& lights = environmentLights();
-        extractLights(pixels.data(), kSize, kSize, lights.directions[0], lights.colours[0], lights.solidAngles[0]);
+        extractLights(pixels.data(), kSize, kSize, lights.directions[0], lights.colours[0],
+                      {lights.solidAngles[0], lights.irradiances[0], lights.energies[0]});
         lights.updateGroundEnergy(0);
         lights.selectEnvironment(0);
         frame(0);

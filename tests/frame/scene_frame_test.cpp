@@ -20,6 +20,7 @@
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
+#include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
@@ -187,6 +188,33 @@ TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLo
     EXPECT_TRUE(replaceEnvironment(2, kEnvironmentFiles[2], textures, cause)) << cause;
     setEnvironmentFile(2, "");
     clearOverlayStatus();
+}
+
+// What the lookup may hand out for a name the driver lacks: an entry point that does nothing.
+void APIENTRY blitThatDoesNothing(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield, GLenum) {}
+
+TEST_F(SceneFrameTest, ADriverWithoutTheBlitExtensionStillGetsALitPicture) {
+    std::string extensions = sdlPlatformServices().glExtensions();
+    const std::string blit = "GL_EXT_framebuffer_blit";
+    ASSERT_NE(extensions.find(blit + " "), std::string::npos);
+    extensions.erase(extensions.find(blit + " "), blit.size() + 1);
+    fakePlatform().extensionString = extensions;
+    fakePlatform().standInEntryPoints["glBlitFramebufferEXT"] = reinterpret_cast<void*>(&blitThatDoesNothing);
+    rebuildRenderTargets();  // looks the entry points up again
+    frame();
+    const Targets image;
+    int geometry = 0, lit = 0;  // pixels of the objects and the ground, and those of them that got light
+    for (int i = 0; i < image.width * image.height * 4; i += 4) {
+        const Vector3 normal(image.normal[i], image.normal[i + 1], image.normal[i + 2]);
+        const bool covered = dot(normal, normal) > 0.25f;  // the background keeps a zero normal
+        geometry += covered;
+        lit += covered && luminance(&image.lit[i]) > 0.0;
+    }
+    fakePlatform().extensionString.reset();
+    fakePlatform().standInEntryPoints.clear();
+    rebuildRenderTargets();
+    EXPECT_GT(geometry, 10000);
+    EXPECT_GT(lit, geometry * 9 / 10);
 }
 
 // Light strength (furnace, linear scale, sun shadows): a suite, and so a scene, of its own.

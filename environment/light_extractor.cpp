@@ -6,12 +6,11 @@
 #include <cmath>
 #include <utility>
 
+#include "environment/luminance.h"
+
 namespace {
 
 constexpr float kPi = 3.1415927f;
-constexpr float kRedLuminance = 0.2125f;
-constexpr float kGreenLuminance = 0.7154f;
-constexpr float kBlueLuminance = 0.0721f;
 constexpr int kChannels = 3;
 
 // Cosine of the row's latitude, without a half-pixel offset.
@@ -19,9 +18,7 @@ float rowWeight(int row, int height) {
     return std::cos(kPi * (static_cast<float>(row) / static_cast<float>(height) - 0.5f));
 }
 
-float luminance(const float* pixel) {
-    return kRedLuminance * pixel[0] + kGreenLuminance * pixel[1] + kBlueLuminance * pixel[2];
-}
+float luminance(const float* pixel) { return ::luminance(pixel[0], pixel[1], pixel[2]); }
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/luminance.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
@@ -32,10 +33,16 @@ const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradian
 const char* const kShadowShiftNames[kLightsPerQuad] = {"lShadowShift0", "lShadowShift1", "lShadowShift2",
                                                        "lShadowShift3"};
 
-// The shadow lookup's offset of the point toward the light, in world units
-// (about one shadow-map texel), and the constant part of its depth bias.
+// The shadow lookup moves the point along its normal and toward the light by
+// about one shadow-map texel (11 world units over 512 texels), then biases its
+// depth by a constant and by the light's slope: a texel covers more of a
+// surface the more grazing the light. The slope's tangent stops growing below
+// the cosine floor (at about 20), so lights near the horizon do not shadow the
+// very surface they light. Both lighting programs read these values.
 constexpr float kShadowNormalOffset = 0.03f;
 constexpr float kShadowDepthBias = 0.0015f;
+constexpr float kShadowSlopeBias = 0.0006f;
+constexpr float kShadowMinCosine = 0.05f;
 
 // Column-major 4 x 4 matrix times the column (x, y, z, w).
 void transform(const float* m, const float in[4], float out[4]) {
@@ -121,6 +128,9 @@ void renderLightingPass() {
     const Vector3& eye = camera().position;
     programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
     programs.setUniform1f(program, "groundEnergy", lights.currentGroundEnergy);
+    programs.setUniform4f(program, "shadowBias", kShadowNormalOffset, kShadowSlopeBias, kShadowMinCosine, 0.0f);
+    programs.setUniform4f(program, "luminanceWeights", kLuminanceWeights[0], kLuminanceWeights[1], kLuminanceWeights[2],
+                          0.0f);
 
     // The image-based lighting program leaves the background (no geometry)
     // untouched. With the position pass's depth copied in, every quad is drawn

@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "environment/luminance.h"
+
 namespace {
 
 constexpr float kGamma = 1.0f / 2.2f;
-constexpr float kLuminance[3] = {0.2125f, 0.7154f, 0.0721f};
 constexpr int kMarkDivisor = 200;  // mark half-size as a share of the picture width
 constexpr int kMinimumMarkRadius = 3;
 constexpr BYTE kOutlineGrey = 170;
@@ -65,9 +66,7 @@ Colour brightnessColour(float share) {
     return {BYTE(red * 255.0f), BYTE(green * 255.0f), BYTE(blue * 255.0f)};
 }
 
-float luminance(const Vector3& colour) {
-    return kLuminance[0] * colour.x + kLuminance[1] * colour.y + kLuminance[2] * colour.z;
-}
+float luminance(const Vector3& colour) { return ::luminance(colour.x, colour.y, colour.z); }
 
 }  // namespace
 

@@ -80,6 +80,6 @@ void main()
 
     // Empty regions (black, pointing straight down) have no energy.
     float seen = dot(max(cosines, 0.0) * lEnergy, visibility);
-    float grey = groundEnergy > 0.0 ? min(seen * kBackground / groundEnergy, kQuadLimit) : 0.0;
+    float grey = groundEnergy > 0.0 ? clamp(seen * kBackground / groundEnergy, 0.0, kQuadLimit) : 0.0;
     gl_FragColor = vec4(vec3(grey), kGroupShare);
 }

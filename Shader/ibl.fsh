@@ -187,6 +187,6 @@ void main()
                         reflected * (reflection * kGroupShare) * albedo.rgb;
 
     bool ground = positionSample.w < 0.5;
-    gl_FragColor = ground ? vec4(min(groundColour, vec3(kQuadLimit)), kGroupShare)
+    gl_FragColor = ground ? vec4(clamp(groundColour, vec3(0.0), vec3(kQuadLimit)), kGroupShare)
                           : vec4(clamp(objectColour, vec3(0.0), vec3(kQuadLimit)), 0.0);
 }

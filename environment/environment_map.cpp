@@ -3,9 +3,11 @@
 
 #include <GL/glext.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "environment/exr_header.h"
+#include "environment/map_values.h"
 #include "platform/file_mapping.h"
 
 namespace {
@@ -44,6 +46,21 @@ FIBITMAP* toRgbFloats(FIBITMAP* loaded, std::string* cause) {
     return rgb != nullptr ? rgb : refuse(cause, "its pixels cannot be turned into RGB floats");
 }
 
+// Replaces the values no later step can use (NaN, infinite, negative) in an
+// RGB float image, before any filter spreads them.
+ReplacedValues replaceUnusableImageValues(FIBITMAP* rgb) {
+    ReplacedValues replaced;
+    const unsigned width = FreeImage_GetWidth(rgb);
+    for (unsigned row = 0; row < FreeImage_GetHeight(rgb); ++row) {
+        const ReplacedValues inRow =
+            replaceUnusableValues(reinterpret_cast<float*>(FreeImage_GetScanLine(rgb, row)), kChannels * width);
+        replaced.notANumber += inRow.notANumber;
+        replaced.infinite += inRow.infinite;
+        replaced.negative += inRow.negative;
+    }
+    return replaced;
+}
+
 // Stretches an RGB float image to width x height and unloads it.
 FIBITMAP* rescaleImage(FIBITMAP* rgb, int width, int height, std::string* cause) {
     if (rgb == nullptr) {
@@ -61,28 +78,9 @@ FIBITMAP* rescaleImage(FIBITMAP* rgb, int width, int height, std::string* cause)
     return rescaled;
 }
 
-}  // namespace
-
-FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
-    // Mapped once: the header check and FreeImage read the same bytes.
-    FileMapping file;
-    if (!file.open(fileName)) {
-        return refuse(cause, file.failure());
-    }
-    return loadEnvironmentImageFromMemory(file.data(), file.size(), kMaxHdrPixels, cause);
-}
-
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
-    return rescaleImage(loadEnvironmentImage(fileName, cause), width, height, cause);
-}
-
-FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
-                                                 std::uint64_t maxPixels, std::string* cause) {
-    return rescaleImage(loadEnvironmentImageFromMemory(bytes, size, maxPixels, cause), width, height, cause);
-}
-
-FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
-                                         std::string* cause) {
+// The loader behind both public ones; replaced, when given, counts the values it replaced.
+FIBITMAP* loadFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels, std::string* cause,
+                         ReplacedValues* replaced) {
     // The memory handle counts bytes in 32 bits.
     if (size > kMaxMemoryFileBytes) {
         return refuse(cause, "too large: " + std::to_string(size) + " bytes (the limit is 4 GB)");
@@ -117,7 +115,44 @@ FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size
         }
         return refuse(cause, "its picture data cannot be decoded" + (said.empty() ? "" : " (FreeImage: " + said + ")"));
     }
-    return toRgbFloats(loaded, cause);
+    FIBITMAP* rgb = toRgbFloats(loaded, cause);
+    if (rgb != nullptr) {
+        const ReplacedValues found = replaceUnusableImageValues(rgb);
+        if (replaced != nullptr) {
+            *replaced = found;
+        }
+    }
+    return rgb;
+}
+
+}  // namespace
+
+FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
+    // Mapped once: the header check and FreeImage read the same bytes.
+    FileMapping file;
+    if (!file.open(fileName)) {
+        return refuse(cause, file.failure());
+    }
+    ReplacedValues replaced;
+    FIBITMAP* image = loadFromMemory(file.data(), file.size(), kMaxHdrPixels, cause, &replaced);
+    if (replaced.total() > 0) {
+        std::fprintf(stderr, "Environment map \"%s\": %s\n", fileName, describeReplacedValues(replaced).c_str());
+    }
+    return image;
+}
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
+    return rescaleImage(loadEnvironmentImage(fileName, cause), width, height, cause);
+}
+
+FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
+                                                 std::uint64_t maxPixels, std::string* cause) {
+    return rescaleImage(loadEnvironmentImageFromMemory(bytes, size, maxPixels, cause), width, height, cause);
+}
+
+FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
+                                         std::string* cause) {
+    return loadFromMemory(bytes, size, maxPixels, cause, nullptr);
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {

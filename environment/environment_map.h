@@ -17,11 +17,13 @@
 // HDR (whatever its name suggests). Null when the file is missing or
 // unreadable, when its header is malformed, unsupported or announces too large
 // a picture (see hdr_header.h), or when its picture cannot be decoded; cause,
-// when given, then says why in words for the user. The caller unloads the
+// when given, then says why in words for the user. NaN and negative values
+// (OpenEXR maps may hold them) are read as 0 and infinite ones as 65504, and
+// standard error says how many, naming the file. The caller unloads the
 // result with FreeImage_Unload.
 FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause = nullptr);
-// The same for a file held in memory (bytes .. bytes + size); maxPixels
-// bounds the size its header may announce.
+// The same for a file held in memory (bytes .. bytes + size), replacing the
+// same values without a word; maxPixels bounds the size its header may announce.
 FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size,
                                          std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
 

@@ -223,10 +223,10 @@ namespace {
 constexpr int kSize = kEnvironmentMapSize;
 constexpr float kPi = 3.14159265f;
 
-// Uniform sky plus a 3-degree disc around sun with sunShare of the light above the horizon.
-std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunShare = 0.0f) {
+// Uniform sky plus a 3-degree disc around sun with sunShare of the light above the horizon, or radiance sunRadiance.
+std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunShare = 0.0f, float sunRadiance = 0.0f) {
     const float radius = 3.0f * kPi / 180.0f, disc = 2.0f * kPi * (1.0f - std::cos(radius));
-    const float sunRadiance = sunShare > 0.0f ? sky + sky * 2.0f * kPi * sunShare / (1.0f - sunShare) / disc : 0.0f;
+    sunRadiance = sunShare > 0.0f ? sky + sky * 2.0f * kPi * sunShare / (1.0f - sunShare) / disc : sunRadiance;
     std::vector<float> pixels(static_cast<size_t>(kSize) * kSize * 3, sky);
     for (int i = 0; i < kSize * kSize && sunRadiance > 0.0f; ++i) {
         if (dot(lightDirection(i % kSize, i / kSize, kSize, kSize), sun) > std::cos(radius)) {
@@ -315,6 +315,23 @@ TEST_F(LightStrengthTest, SunCastsDarkShadowsAndEightTimesTheMapLightsEightTimes
     ASSERT_GT(ratios.size(), 1500u);
     const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
     EXPECT_TRUE(std::abs(*low - 8.0) < 0.08 && std::abs(*high - 8.0) < 0.08) << *low << " to " << *high;
+}
+
+TEST_F(LightStrengthTest, ASunOfAMillionLeavesNoNanInfinityOrNegativeValueInAnyTarget) {
+    // Facing the sun in the sky; then from behind the spheres, so that the mirror sphere shows it.
+    camera().place(0.0f, 1.5f, 8.0f, 0.0f, 1.77f, 7.0f, 0.0f, 1.0f, 0.0f);
+    render(skyMap(0.05f, normalize(Vector3(0.0f, 1.0f, -1.0f)), 0.0f, 1.0e6f));
+    for (int view = 0; view < 2; ++view) {
+        if (view == 1) camera().place(1.75f, 1.2f, -7.0f, 1.75f, 1.1f, -6.0f, 0.0f, 1.0f, 0.0f), frame(0);
+        for (int target = kLitImageTarget; target <= kBloomTarget; ++target) {
+            int width = 0, height = 0;
+            const std::vector<float> pixels = targetPixels(target, width, height);
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [](float v) { return !std::isfinite(v); }), 0)
+                << "target " << target << ", view " << view;
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [](float v) { return v < 0.0f; }), 0)
+                << "target " << target << ", view " << view;
+        }
+    }
 }
 
 TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight) {

@@ -23,6 +23,10 @@
 //   shadowBias.x), carried through the unit's texture matrix, less the
 //   constant depth bias (against self-shadowing).
 // A program set without these values gets zeros: no light, unbiased shadows.
+// "envRotation" (cos a, sin a, 0, 0): the environment's turn by the angle a
+// about the vertical; every lookup of "envMap" turns its world direction back
+// into the map's frame first (mapDirection). Unset, it is no turn. The lights
+// arrive turned already.
 // "groundEnergy": the sum over all 64 lights of energy times the cosine to the
 // ground's normal; the same for every quad. ("lEnergy", the four lights'
 // energies, is set too; this program reads them through "lIrradiance".)
@@ -66,6 +70,7 @@ uniform sampler2DShadow shaMap3;
 uniform sampler2DRect background;
 uniform float expo;
 uniform vec4 camPos;
+uniform vec4 envRotation = vec4(1.0, 0.0, 0.0, 0.0);
 uniform vec4 lDir0;
 uniform vec4 lDir1;
 uniform vec4 lDir2;
@@ -97,6 +102,12 @@ const float kFloorFadeEnd = 7.5;
 // Ground radiance below which the environment counts as having no ground.
 const float kDarkGroundStart = 0.01;
 const float kDarkGroundEnd = 0.04;
+
+// A world direction in the frame of the turned map.
+vec3 mapDirection(vec3 d)
+{
+    return vec3(envRotation.x * d.x + envRotation.y * d.z, d.y, envRotation.x * d.z - envRotation.y * d.x);
+}
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -182,7 +193,7 @@ void main()
     // The mirror part reflects the environment; the glossy part adds a
     // Fresnel-weighted reflection beside its highlights.
     float reflection = mirror + glossy * fresnel * 0.5;
-    vec3 reflected = texture2D(envMap, latitudeLongitude(reflect(-v, n))).rgb;
+    vec3 reflected = texture2D(envMap, latitudeLongitude(mapDirection(reflect(-v, n)))).rgb;
     vec3 objectColour = albedo.rgb * ((1.0 - mirror) / PI) * diffuse + specular * specularWeight +
                         reflected * (reflection * kGroupShare) * albedo.rgb;
 

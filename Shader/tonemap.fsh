@@ -6,6 +6,10 @@
 // disc of half that radius evenly (a Vogel spiral), so edges blur without
 // ghost copies; "expo" is taken
 // but not applied here: exposure is applied once, in the final pass.
+// "envRotation" (cos a, sin a, 0, 0) turns the environment by the angle a
+// about the vertical: a world direction is turned back by a into the map's
+// frame before the lookup (mapDirection), so the map's column c shows at
+// column c + a / 2pi of the width; unset, it is no turn.
 // The direction mapping is exactly the light extraction's:
 // row / H = acos(-y) / pi, col / W = (atan(-x, z) / pi + 1) / 2.
 #version 120
@@ -13,6 +17,7 @@
 uniform sampler2D diffuseMap;
 uniform float expo;
 uniform float ndist;
+uniform vec4 envRotation = vec4(1.0, 0.0, 0.0, 0.0);
 
 varying vec3 worldDirection;
 
@@ -21,6 +26,12 @@ const int kTapCount = 16;
 const float kGoldenAngle = 2.39996323;
 // The largest half float.
 const float kHalfMax = 65504.0;
+
+// A world direction in the frame of the turned map.
+vec3 mapDirection(vec3 d)
+{
+    return vec3(envRotation.x * d.x + envRotation.y * d.z, d.y, envRotation.x * d.z - envRotation.y * d.x);
+}
 
 vec2 latitudeLongitude(vec3 d)
 {
@@ -31,7 +42,7 @@ vec2 latitudeLongitude(vec3 d)
 
 void main()
 {
-    vec3 d = normalize(worldDirection);
+    vec3 d = mapDirection(normalize(worldDirection));
     // An orthonormal frame around the view ray for the defocus taps.
     vec3 helper = abs(d.y) < 0.99 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
     vec3 u = normalize(cross(helper, d));

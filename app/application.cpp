@@ -4,13 +4,14 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 
-#include "app/environment_drop.h"
+#include "app/file_drop.h"
+#include "app/frame_clock.h"
 #include "app/keyboard_controls.h"
+#include "app/lit_dump.h"
+#include "app/model_loading.h"
 #include "app/screenshot.h"
 #include "app/screenshot_key.h"
-#include "app/stepped_clock.h"
 #include "app/window_procedure.h"
 #include "environment/environment_sources.h"
 #include "frame/draw_frame.h"
@@ -22,6 +23,7 @@
 #include "platform/platform_services.h"
 #include "state/app_config.h"
 #include "state/app_window.h"
+#include "state/scene_state.h"
 
 namespace {
 
@@ -97,8 +99,7 @@ class FrameLoop {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // clock: advanced by one step before each frame's update; nullptr reads the real clock.
-    FrameLoop(const CommandLineOptions& options, SteppedClock* clock)
+    FrameLoop(const CommandLineOptions& options, FrameClock& clock)
         : options_(options), clock_(clock), started_(Clock::now()) {}
 
     void run(AppWindow& window) {
@@ -124,19 +125,18 @@ public:
         if (!options_.screenshotPath.empty() && !screenshotTaken_ && framesDrawn_ > 0 && programRunning == 0) {
             takeScreenshot(window, true);
         }
+        if (framesDrawn_ > 0 && programRunning == 0) {
+            dumpLitIfAsked();
+        }
     }
 
     int framesDrawn() const { return framesDrawn_; }
+    // A lit-image dump was asked for and could not be written.
+    bool litDumpFailed() const { return litDumpFailed_; }
 
 private:
     void drawOneFrame(AppWindow& window) {
-        if (clock_ != nullptr) {
-            clock_->advance();
-        }
-        // Unsigned difference: the tick counter's wrap-around still gives the elapsed time.
-        const std::uint32_t tickCount = platform().ticks();
-        updateScene(tickCount - window.lastTickCount);
-        window.lastTickCount = tickCount;
+        clock_.updateFrame(window);
         ++framesDrawn_;
         if (options_.frameLimit > 0 && framesDrawn_ >= options_.frameLimit && programRunning == 1) {
             terminateApplication(window);  // as Escape would: this frame is still drawn and shown
@@ -146,8 +146,11 @@ private:
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
         }
+        if (programRunning == 0) {
+            dumpLitIfAsked();
+        }
         swapNativeWindow(window.native);
-        loadDroppedEnvironment(window);  // after a frame has said "Loading"
+        loadDroppedFiles(window);  // after a frame has said "Loading"
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -169,13 +172,23 @@ private:
         screenshotTaken_ = true;
     }
 
+    // The targets still hold the last frame; the dump reads them once.
+    void dumpLitIfAsked() {
+        if (!options_.litDumpPath.empty() && !litDumped_) {
+            litDumpFailed_ = !dumpLitImage(options_.litDumpPath);
+            litDumped_ = true;
+        }
+    }
+
     const CommandLineOptions& options_;
-    SteppedClock* clock_;
+    FrameClock& clock_;
     Clock::time_point started_;
     Clock::time_point lastSwap_;
     int framesDrawn_ = 0;
     int framesInWindow_ = 0;
     bool screenshotTaken_ = false;
+    bool litDumped_ = false;
+    bool litDumpFailed_ = false;
 };
 
 }  // namespace
@@ -185,8 +198,13 @@ int runApplication(const CommandLineOptions& options) {
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         setEnvironmentFile(environment, options.environmentFiles[environment]);
     }
+    applySceneOptions(options, sceneState());
     AppConfig& config = appConfig();
     config.load();
+    setModelRunOptions({{options.modelScale, options.modelActualSize}, options.verbose});
+    if (!options.modelPath.empty()) {
+        loadStartModel(options.modelPath);  // a refused model leaves the built-in character
+    }
 
     appWindow = AppWindow();
     keyState.clear();
@@ -211,17 +229,12 @@ int runApplication(const CommandLineOptions& options) {
     }
 
     // A fixed frame time replaces the clock for the whole run, window re-creations included.
-    std::unique_ptr<SteppedClock> steppedClock;
-    std::unique_ptr<ScopedPlatformServices> clockInstalled;
-    if (options.frameTime > 0) {
-        steppedClock = std::make_unique<SteppedClock>(platform(), static_cast<std::uint32_t>(options.frameTime));
-        clockInstalled = std::make_unique<ScopedPlatformServices>(*steppedClock);
-    }
+    FrameClock frameClock(static_cast<std::uint32_t>(options.frameTime));
 
     int exitStatus = 0;
     programRunning = 1;
     fullscreenRequested = appWindow.isFullScreen;
-    FrameLoop loop(options, steppedClock.get());
+    FrameLoop loop(options, frameClock);
     while (programRunning == 1) {
         appWindow.isFullScreen = fullscreenRequested;
         if (!createAppWindow(appWindow)) {
@@ -243,5 +256,8 @@ int runApplication(const CommandLineOptions& options) {
     }
     stopVideo();
     printPassTimings();
+    if (loop.litDumpFailed()) {
+        exitStatus = 1;  // the files asked for are missing
+    }
     return exitStatus;
 }

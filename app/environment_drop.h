@@ -5,9 +5,8 @@
 
 #include "state/app_window.h"
 
-// Takes a file dropped on the window: an .hdr or .exr name waits for the next
-// frame, which shows "Loading NAME"; any other name is refused at once, on
-// standard error and in the overlay.
+// Takes an .hdr or .exr file dropped on the window: it waits for the next
+// frame, which shows "Loading NAME".
 void dropEnvironmentFile(const std::string& path);
 
 // Runs after each shown frame: loads a waiting file into the current

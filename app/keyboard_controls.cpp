@@ -3,8 +3,9 @@
 
 #include "app/window_procedure.h"
 #include "camera/camera.h"
-#include "character/skinned_model.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
+#include "frame/figure.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Exposure and sphere movement per millisecond a key is held.
 constexpr float kStepPerMillisecond = 0.002f;
+// Z and X turn the current environment by 45 degrees a second.
+constexpr float kTurnDegreesPerMillisecond = 0.045f;
 // The frame rate is sampled once more than this many milliseconds have gathered.
 constexpr float kFrameRateWindowMilliseconds = 1000.0f;
 
@@ -29,9 +32,21 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (resources.keys == nullptr || resources.window == nullptr) {
         return;  // no scene initialised
     }
-    const KeyState& keys = *resources.keys;
+    KeyState& keys = *resources.keys;
     SceneState& state = sceneState();
-    auto down = [&keys](int code) { return keys[code] == 1; };
+    // A key pressed and released since the last update counts as down for this one update.
+    auto down = [&keys](int code) { return keys.counts(code); };
+    // One press toggles once, however long the key is held. A press since the
+    // last update is a fresh one even while the latch is still set: the key
+    // was released in between.
+    auto toggleOnPress = [&keys](int code, bool& latch, bool& shown) {
+        if (keys.pressedSinceUpdate[code] == 1 || (keys[code] == 1 && !latch)) {
+            latch = true;
+            shown = !shown;
+        } else if (keys[code] == 0 && latch) {
+            latch = false;
+        }
+    };
 
     // Escape ends the run after this frame has been updated, drawn and shown.
     if (down(vk::kEscape)) {
@@ -67,13 +82,8 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         rebuildRenderTargets();
     }
 
-    // One press of H toggles the help once, however long it is held.
-    if (down(vk::letter('H')) && !state.helpKeyLatch) {
-        state.helpKeyLatch = true;
-        state.showHelp = !state.showHelp;
-    } else if (keys[vk::letter('H')] == 0 && state.helpKeyLatch) {
-        state.helpKeyLatch = false;
-    }
+    toggleOnPress(vk::letter('H'), state.helpKeyLatch, state.showHelp);
+    toggleOnPress(vk::letter('V'), state.lightMarkerKeyLatch, state.showLightMarkers);
 
     // Continuous controls; nothing is clamped.
     const float step = static_cast<float>(elapsedMilliseconds) * kStepPerMillisecond;
@@ -86,8 +96,16 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     if (down(vk::letter('U'))) state.spherePosition.y += step;
     if (down(vk::letter('O'))) state.spherePosition.y -= step;
 
+    // X turns the sky toward higher map columns (to the right when looking
+    // along -z), Z back; each environment keeps its own angle.
+    const float turn = static_cast<float>(elapsedMilliseconds) * kTurnDegreesPerMillisecond;
+    float& rotation = state.environmentRotation[lights.currentEnvironment];
+    if (down(vk::letter('X'))) rotation = wrapDegrees(rotation + turn);
+    if (down(vk::letter('Z'))) rotation = wrapDegrees(rotation - turn);
+    keys.forgetPresses();  // each tap counts for one update only
+
     camera().update();
-    skinnedModel().update(static_cast<float>(elapsedMilliseconds));
+    updateFigure(elapsedMilliseconds);
 
     // Frame rate: the count of updates in the first window past one second;
     // the excess time is dropped.

@@ -1,4 +1,4 @@
-// updateScene: turns held keys into scene changes, then advances camera, animation and the frame counter.
+// updateScene: turns held and tapped keys into scene changes, then advances camera, animation and the frame counter.
 #pragma once
 
 #include <cstdint>

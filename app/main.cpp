@@ -4,7 +4,9 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/run_directory.h"
 #include "platform/message_box.h"
+#include "platform/platform_services.h"
 
 int main(int argc, char** argv) {
     CommandLineOptions options;
@@ -23,5 +25,12 @@ int main(int argc, char** argv) {
             break;
     }
     setDialogsEnabled(!options.noDialogs);
+    // The files the user named keep their meaning after the program changes into its run directory.
+    const RunDirectorySearch search = searchOfThisProcess();
+    resolveFileArguments(options, UserPathBase{search.workingDirectory, search.home});
+    if (!enterRunDirectory(search, message)) {
+        platform().showMessage("Error", message, MessageIcon::Error);
+        return 1;
+    }
     return runApplication(options);
 }

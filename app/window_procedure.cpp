@@ -1,7 +1,7 @@
 // The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
 #include "app/window_procedure.h"
 
-#include "app/environment_drop.h"
+#include "app/file_drop.h"
 #include "app/screenshot_key.h"
 #include "gpu/projections.h"
 #include "platform/virtual_keys.h"
@@ -29,11 +29,17 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             break;
         case MessageType::KeyDown:
             if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
-                // F12 saves one screenshot per press, however long it is held.
-                if (message.key == vk::function(12) && (*window.keys)[message.key] == 0) {
-                    requestScreenshot();
+                KeyState& keys = *window.keys;
+                // A press, not the repeat of a held key: F12 saves one screenshot
+                // per press, and the update step sees the press even when the key
+                // is up again before it runs.
+                if (keys[message.key] == 0) {
+                    keys.pressedSinceUpdate[message.key] = 1;
+                    if (message.key == vk::function(12)) {
+                        requestScreenshot();
+                    }
                 }
-                (*window.keys)[message.key] = 1;
+                keys[message.key] = 1;
             }
             break;
         case MessageType::KeyUp:
@@ -48,7 +54,7 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             postQuitMessage(window.native);
             break;
         case MessageType::DropFile:
-            dropEnvironmentFile(message.path);
+            dropFile(message.path);
             break;
         case MessageType::Quit:
         case MessageType::SystemKey:

@@ -12,6 +12,8 @@
 # benchmarks/floor_lighting.fsh: the G-buffer reads, four shadow lookups per
 # quad and a plain Lambert sum, the least a lighting program can cost in that
 # build's lighting pass on the same renderer.
+# LUMIVOR_THIS_OPTIONS adds program options to this build's runs only: for
+# instance --light-markers, measured against REV's runs without them.
 # Runs inside the private display (scripts/with-display.sh) by itself.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -53,7 +55,10 @@ for round in $(seq 1 "$rounds"); do
         for build in "${builds[@]}"; do
             dir_var="dir_${build//-/_}_${factor}"
             dir="${!dir_var}"
-            output="$(cd "$dir" && ./lumivor --windowed --no-dialogs --frames "$frames" --frame-time 40 --benchmark 2>/dev/null)"
+            options=()
+            [ "$build" = this ] && read -r -a options <<<"${LUMIVOR_THIS_OPTIONS:-}"
+            output="$(cd "$dir" && ./lumivor --windowed --no-dialogs --frames "$frames" --frame-time 40 --benchmark \
+                "${options[@]}" 2>/dev/null)"
             echo "round $round, supersampling $factor, $build" >&2
             # One line per figure: build factor name milliseconds
             awk -v b="$build" -v f="$factor" '

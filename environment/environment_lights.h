@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "math/vector3.h"
+#include "state/environment_count.h"
 
-constexpr int kEnvironmentCount = 3;
 // Room per environment; the extraction fills the first kDefaultLightCount.
 constexpr int kMaxLights = 128;
 constexpr int kDefaultLightCount = 64;

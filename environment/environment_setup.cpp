@@ -34,7 +34,10 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
     for (int environment = 0; environment < kEnvironmentCount; ++environment) {
         const std::string& file = environmentFile(environment);
         std::string cause;
-        if (loadEnvironmentMap(file.c_str(), textures[environment], kEnvironmentMapSize, kEnvironmentMapSize, &cause)) {
+        const bool loaded =
+            loadEnvironmentMap(file.c_str(), textures[environment], kEnvironmentMapSize, kEnvironmentMapSize, &cause);
+        setEnvironmentFileFailed(environment, !loaded);
+        if (loaded) {
             // The texture keeps 32-bit floats, so this returns the rescaled image unchanged.
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
         } else {

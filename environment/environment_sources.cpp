@@ -1,11 +1,14 @@
 // Environment sources: the table of map files, built-in names until the user replaces one.
 #include "environment/environment_sources.h"
 
+#include <cctype>
+
 namespace {
 
 struct Sources {
     std::string files[kEnvironmentCount];
     bool chosen[kEnvironmentCount] = {};
+    bool failed[kEnvironmentCount] = {};
     Sources() {
         for (int e = 0; e < kEnvironmentCount; ++e) {
             files[e] = kEnvironmentFiles[e];
@@ -27,6 +30,7 @@ void setEnvironmentFile(int environment, const std::string& path) {
         return;
     }
     sources().chosen[environment] = !path.empty();
+    sources().failed[environment] = false;
     sources().files[environment] = path.empty() ? std::string(kEnvironmentFiles[environment]) : path;
 }
 
@@ -34,9 +38,25 @@ const std::string& environmentFile(int environment) { return sources().files[env
 
 bool environmentFileChosen(int environment) { return sources().chosen[environment]; }
 
+void setEnvironmentFileFailed(int environment, bool failed) { sources().failed[environment] = failed; }
+
+bool environmentFileFailed(int environment) { return sources().failed[environment]; }
+
 std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
 
 std::string fileBaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool hasFileExtension(const std::string& path, const char* extension) {
+    const std::size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') return false;
+    std::string own = path.substr(dot + 1);
+    for (char& c : own) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return own == extension;
+}
+
+bool hasEnvironmentMapExtension(const std::string& path) {
+    return hasFileExtension(path, "hdr") || hasFileExtension(path, "exr");
 }

@@ -15,7 +15,14 @@ void setEnvironmentFile(int environment, const std::string& path);
 const std::string& environmentFile(int environment);
 // True when the user chose environment e's file (command line or drop).
 bool environmentFileChosen(int environment);
+// Whether environment e's file could not be used at the latest load: its environment then has black lights.
+void setEnvironmentFileFailed(int environment, bool failed);
+bool environmentFileFailed(int environment);
 // The chosen file's name without its folder, for the overlay.
 std::string environmentFileLabel(int environment);
 // A path's last component: the file's name without its folder.
 std::string fileBaseName(const std::string& path);
+// True when the file's name ends in a dot and the extension, in any case ("Sky.EXR" has "exr").
+bool hasFileExtension(const std::string& path, const char* extension);
+// True for the kinds of map the loader reads: ".hdr" and ".exr".
+bool hasEnvironmentMapExtension(const std::string& path);

@@ -1,34 +1,74 @@
-// OpenEXR header check: magic, version, then name / type / size / value attributes up to the data window.
+// OpenEXR header check: magic, version and flags, then name / type / size / value attributes to the header's end.
 #include "environment/exr_header.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
 namespace {
 
 constexpr unsigned char kMagic[4] = {0x76, 0x2f, 0x31, 0x01};
-constexpr std::size_t kPreambleBytes = 8;  // magic and version
+constexpr std::size_t kVersionBytes = 4;
+constexpr std::size_t kPreambleBytes = sizeof kMagic + kVersionBytes;
+constexpr std::size_t kSizeBytes = 4;
 constexpr std::size_t kBox2iBytes = 16;
 
-std::int32_t readInt32(const unsigned char* bytes) {
+// The version field: the format's version in the low byte, flags above it.
+constexpr std::uint32_t kVersionMask = 0xFF;
+constexpr std::uint32_t kSupportedVersion = 2;
+constexpr std::uint32_t kTiledFlag = 0x200;
+constexpr std::uint32_t kLongNamesFlag = 0x400;
+constexpr std::uint32_t kDeepDataFlag = 0x800;
+constexpr std::uint32_t kMultipartFlag = 0x1000;
+constexpr std::uint32_t kKnownFlags = kTiledFlag | kLongNamesFlag | kDeepDataFlag | kMultipartFlag;
+
+const char* const kTruncated = "truncated: the file ends inside its OpenEXR header";
+
+std::uint32_t readUint32(const unsigned char* bytes) {
     // OpenEXR stores little-endian integers.
-    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+std::int32_t readInt32(const unsigned char* bytes) {
+    const std::uint32_t value = readUint32(bytes);
     std::int32_t result = 0;
     std::memcpy(&result, &value, sizeof result);
     return result;
 }
 
-// A zero-terminated string at position; false when it does not end inside the bytes.
-bool readString(std::string_view text, std::size_t& position, std::string_view& value) {
-    const std::size_t end = text.find('\0', position);
+std::string invalid(const std::string& why) { return "not a valid OpenEXR file (" + why + ")"; }
+
+enum class NameRead { Read, Truncated, TooLong };
+
+// A zero-terminated name of at most maxLength bytes at position.
+NameRead readName(std::string_view text, std::size_t& position, std::size_t maxLength, std::string_view& name) {
+    // Looks no further than the longest name: an endless one is refused early.
+    const std::string_view rest = text.substr(position, maxLength + 1);
+    const std::size_t end = rest.find('\0');
     if (end == std::string_view::npos) {
-        return false;
+        return rest.size() > maxLength ? NameRead::TooLong : NameRead::Truncated;
     }
-    value = text.substr(position, end - position);
-    position = end + 1;
-    return true;
+    name = rest.substr(0, end);
+    position += end + 1;
+    return NameRead::Read;
+}
+
+// Width and height of a box2i value (xMin, yMin, xMax, yMax); empty when it fits the limit.
+std::string checkDataWindow(const unsigned char* box, std::uint64_t maxPixels) {
+    const std::int64_t width = std::int64_t{readInt32(box + 8)} - readInt32(box) + 1;
+    const std::int64_t height = std::int64_t{readInt32(box + 12)} - readInt32(box + 4) + 1;
+    if (width < 1 || height < 1) {
+        return invalid("an empty data window");
+    }
+    // Each side alone first: the product of two sides of up to 2^32 would overflow.
+    const auto w = static_cast<std::uint64_t>(width);
+    const auto h = static_cast<std::uint64_t>(height);
+    if (w > maxPixels || h > maxPixels || w * h > maxPixels) {
+        return "too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (the limit is " +
+               std::to_string(maxPixels) + " pixels)";
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -38,41 +78,63 @@ bool isOpenExr(const unsigned char* bytes, std::size_t size) {
 }
 
 std::string checkExrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels) {
-    const std::string truncated = "truncated: the file ends inside its OpenEXR header";
-    if (!isOpenExr(bytes, size) || size < kPreambleBytes) {
-        return truncated;
+    if (!isOpenExr(bytes, size)) {
+        const bool magicBegun = bytes != nullptr && size < sizeof kMagic && std::memcmp(bytes, kMagic, size) == 0;
+        return magicBegun ? kTruncated : "not an OpenEXR file";
     }
+    if (size < kPreambleBytes) {
+        return kTruncated;
+    }
+    const std::uint32_t version = readUint32(bytes + sizeof kMagic);
+    if ((version & kVersionMask) != kSupportedVersion) {
+        return "OpenEXR version " + std::to_string(version & kVersionMask) + " is not supported";
+    }
+    const std::uint32_t flags = version & ~kVersionMask;
+    if ((flags & ~kKnownFlags) != 0) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%x", static_cast<unsigned>(flags & ~kKnownFlags));
+        return invalid(std::string("unknown version flags ") + hex);
+    }
+    if ((flags & kDeepDataFlag) != 0) {
+        return "deep OpenEXR data is not supported";
+    }
+    const std::size_t maxName = (flags & kLongNamesFlag) != 0 ? kMaxExrLongName : kMaxExrName;
+
     const std::string_view text(reinterpret_cast<const char*>(bytes), size);
     std::size_t position = kPreambleBytes;
-    for (;;) {
+    std::string dataWindowProblem = invalid("its header has no data window");
+    for (int attributes = 0;; ++attributes) {
         std::string_view name;
         std::string_view type;
-        if (!readString(text, position, name)) {
-            return truncated;
+        NameRead read = readName(text, position, maxName, name);
+        if (read == NameRead::Read && name.empty()) {
+            return dataWindowProblem;  // the header's end
         }
-        if (name.empty()) {
-            return "not a valid OpenEXR file (its header has no data window)";
+        if (attributes == kMaxExrAttributes) {
+            return invalid("more than " + std::to_string(kMaxExrAttributes) + " attributes in its header");
         }
-        if (!readString(text, position, type) || size - position < 4) {
-            return truncated;
+        if (read == NameRead::Read) {
+            read = readName(text, position, maxName, type);
+        }
+        if (read == NameRead::TooLong) {
+            return invalid("an attribute or type name longer than " + std::to_string(maxName) + " bytes");
+        }
+        if (read == NameRead::Truncated || size - position < kSizeBytes) {
+            return kTruncated;
         }
         const std::int32_t length = readInt32(bytes + position);
-        position += 4;
-        if (length < 0 || static_cast<std::size_t>(length) > size - position) {
-            return truncated;
+        position += kSizeBytes;
+        if (length < 0) {
+            return invalid("an attribute of negative size");
         }
-        if (name == "dataWindow" && type == "box2i" && length == static_cast<std::int32_t>(kBox2iBytes)) {
-            const std::int64_t width = std::int64_t{readInt32(bytes + position + 8)} - readInt32(bytes + position) + 1;
-            const std::int64_t height =
-                std::int64_t{readInt32(bytes + position + 12)} - readInt32(bytes + position + 4) + 1;
-            if (width < 1 || height < 1) {
-                return "not a valid OpenEXR file (an empty data window)";
+        if (static_cast<std::size_t>(length) > size - position) {
+            return kTruncated;
+        }
+        if (name == "dataWindow") {
+            if (type != "box2i" || static_cast<std::size_t>(length) != kBox2iBytes) {
+                return invalid("its data window is not a box2i");
             }
-            if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxPixels) {
-                return "too large: " + std::to_string(width) + " x " + std::to_string(height) +
-                       " pixels (the limit is " + std::to_string(maxPixels) + " pixels)";
-            }
-            return std::string();
+            dataWindowProblem = checkDataWindow(bytes + position, maxPixels);
         }
         position += static_cast<std::size_t>(length);
     }

@@ -5,10 +5,19 @@
 #include <cstdint>
 #include <string>
 
+// The longest attribute or type name, without and with the long-names flag.
+constexpr std::size_t kMaxExrName = 31;
+constexpr std::size_t kMaxExrLongName = 255;
+// Real headers carry a few dozen attributes. The OpenEXR library keeps every
+// one of them, so a header of millions would take memory before any pixel.
+constexpr int kMaxExrAttributes = 1024;
+
 // True when the bytes start with the OpenEXR magic number.
 bool isOpenExr(const unsigned char* bytes, std::size_t size);
 
-// Reads the first header's "dataWindow" attribute. Empty when the picture
-// announced has at most maxPixels pixels; otherwise why it is refused ("too
-// large: W x H pixels ...", or a header that ends before its data window).
+// Reads the first header: the magic number, version 2 with known flags (deep
+// data refused), every attribute up to the header's end, and the
+// "dataWindow" among them. Empty when the header is sound and announces at
+// most maxPixels pixels; otherwise why the file is refused ("truncated: ...",
+// "too large: W x H pixels ...", "not a valid OpenEXR file (...)", ...).
 std::string checkExrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels);

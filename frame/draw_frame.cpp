@@ -1,7 +1,8 @@
-// drawFrame: shadow maps, geometry, lighting, resolve and bloom, composite, overlay, error check.
+// drawFrame: shadow maps, geometry, lighting, resolve and bloom, composite, light markers, overlay, error check.
 #include "frame/draw_frame.h"
 
 #include "frame/geometry_passes.h"
+#include "frame/light_markers.h"
 #include "frame/lighting_pass.h"
 #include "frame/overlay_pass.h"
 #include "frame/pass_timer.h"
@@ -27,6 +28,7 @@ void drawFrame() {
     endPass(FramePass::ResolveAndBloom);
     beginPass(FramePass::CompositeAndOverlay);
     renderComposite();
+    renderLightMarkers();
     renderOverlay();
     endPass(FramePass::CompositeAndOverlay);
     finishFrame();

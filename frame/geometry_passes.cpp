@@ -5,8 +5,9 @@
 #include <GL/gl.h>
 
 #include "camera/camera.h"
-#include "character/skinned_model.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
+#include "frame/figure.h"
 #include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
@@ -38,7 +39,7 @@ void renderPositions() {
     beginGeometryPass(kPositionTarget);
     programs.useProgram(kPositionProgram);
     setOffset(Vector3(), 1.0f);
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Positions);
     setOffset(state.spherePosition, 1.0f);
     drawSphereAt(state.spherePosition);
     setOffset(kLeftSpherePosition, 1.0f);
@@ -56,12 +57,12 @@ void renderNormals() {
     GLSLManager& programs = glslManager();
     beginGeometryPass(kNormalTarget);
     programs.useProgram(kNormalProgram);
-    skinnedModel().draw(false, true);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+    drawFigure(FigurePass::Normals);
+    glColor4f(1.0f, 1.0f, 1.0f, kMovableSphereSurface.normalAlpha);
     drawSphereAt(sceneState().spherePosition);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, kLeftSphereSurface.normalAlpha);
     drawSphereAt(kLeftSpherePosition);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, kBackSphereSurface.normalAlpha);
     drawSphereAt(kBackSpherePosition);
     glColor4f(0.9f, 0.8f, 0.7f, 0.0f);
     drawGroundQuad();
@@ -74,12 +75,12 @@ void renderColours() {
     beginGeometryPass(kColourTarget);
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.9f, 0.9f, 0.9f, 0.5f);
-    skinnedModel().draw(true, false);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawFigure(FigurePass::Colours);
+    glColor4f(1.0f, 1.0f, 1.0f, kMovableSphereSurface.colourAlpha);
     drawSphereAt(sceneState().spherePosition);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, kLeftSphereSurface.colourAlpha);
     drawSphereAt(kLeftSpherePosition);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, kBackSphereSurface.colourAlpha);
     drawSphereAt(kBackSpherePosition);
     glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
     drawGroundQuad();
@@ -99,6 +100,8 @@ void renderSky() {
     programs.setUniform1i(kSkyProgram, "diffuseMap", 0);
     programs.setUniform1f(kSkyProgram, "expo", state.exposure);
     programs.setUniform1f(kSkyProgram, "ndist", state.ndist);
+    const EnvironmentTurn turn = currentEnvironmentTurn(state, environmentLights());
+    programs.setUniform4f(kSkyProgram, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
     glCullFace(GL_FRONT);  // the sky sphere is seen from inside
     selectTextureUnit(0);
     glBindTexture(GL_TEXTURE_2D, resources.environmentTextures[environmentLights().currentEnvironment]);
@@ -113,7 +116,7 @@ void renderSky() {
 
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Silhouette);
     glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
     drawSphereAt(state.spherePosition);
     drawSphereAt(kLeftSpherePosition);

@@ -7,6 +7,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
 #include "environment/luminance.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
@@ -57,7 +58,7 @@ void setPerLightValues(GLSLManager& programs, int program, int slot, int light, 
     const EnvironmentLights& lights = environmentLights();
     const SceneResources& resources = sceneResources();
     const Vector3& irradiance = lights.currentIrradiances[light];
-    const Vector3& direction = lights.currentDirections[light];
+    const Vector3& direction = resources.lightDirections[light];
 
     // A light shines with its region's radiance summed over the region's
     // solid angle: the irradiance it gives a surface facing it. Alpha is its
@@ -131,6 +132,8 @@ void renderLightingPass() {
     programs.setUniform4f(program, "shadowBias", kShadowNormalOffset, kShadowSlopeBias, kShadowMinCosine, 0.0f);
     programs.setUniform4f(program, "luminanceWeights", kLuminanceWeights[0], kLuminanceWeights[1], kLuminanceWeights[2],
                           0.0f);
+    const EnvironmentTurn turn = currentEnvironmentTurn(state, lights);
+    programs.setUniform4f(program, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
 
     // The image-based lighting program leaves the background (no geometry)
     // untouched. With the position pass's depth copied in, every quad is drawn
@@ -156,7 +159,7 @@ void renderLightingPass() {
         selectTextureUnit(kEnvironmentUnit);
         float energy[kLightsPerQuad];
         for (int k = 0; k < kLightsPerQuad; ++k) {
-            const Vector3& direction = lights.currentDirections[group + k];
+            const Vector3& direction = resources.lightDirections[group + k];
             const Vector3& colour = lights.currentColours[group + k];
             programs.setUniform4f(program, kDirectionNames[k], direction.x, direction.y, direction.z, 0.0f);
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);

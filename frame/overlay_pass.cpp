@@ -42,6 +42,10 @@ void printAt(int line, const char* text) { printShadowed(kLineHeights[line], tex
 }  // namespace
 
 std::string environmentOverlayLine(int environment) {
+    // A map that could not be read is not named as if it lit the scene.
+    if (environmentFileFailed(environment)) {
+        return "Environment(1/2/3): none (" + environmentFileLabel(environment) + " failed)";
+    }
     if (environmentFileChosen(environment)) {
         return "Environment(1/2/3): " + environmentFileLabel(environment);
     }

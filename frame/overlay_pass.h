@@ -4,7 +4,8 @@
 #include <string>
 
 // The overlay's environment line: the built-in name, or the name (without
-// folder) of the file the user chose for that environment.
+// folder) of the file the user chose for that environment; "none" with the
+// file's name when its map could not be read.
 std::string environmentOverlayLine(int environment);
 
 void renderOverlay();

@@ -4,18 +4,24 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+#include <string>
+
 #include "camera/camera.h"
 #include "character/mesh_buffers.h"
 #include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_setup.h"
 #include "environment/noise_texture.h"
+#include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "gpu/glsl_manager.h"
+#include "gpu/logger.h"
 #include "gpu/overlay_font.h"
 #include "gpu/render_targets.h"
+#include "model/scene_model.h"
 #include "platform/gl_entry_points.h"
 #include "platform/heap_release.h"
 #include "platform/platform_services.h"
@@ -25,7 +31,6 @@
 namespace {
 
 constexpr int kOverlayCharacterHeight = -16;  // negative: character height in pixels
-constexpr double kSphereRadius = 0.5;
 constexpr int kSphereSlices = 42;
 constexpr int kSphereStacks = 42;
 // The shadow pass's sphere: a 512-texel map over the shadow box gives a sphere
@@ -58,6 +63,19 @@ void setInitialGlState() {
     glCullFace(GL_BACK);
 }
 
+// A user's model in use keeps its record across window re-creations; its GL
+// objects are made again in each new context.
+void createModelBuffers() {
+    std::string cause;
+    const std::string name = sceneModel().present() ? sceneModel().model().data.sourceName : std::string();
+    if (!sceneModel().createBuffers(cause)) {
+        const std::string text =
+            "Model \"" + name + "\" cannot be drawn: " + cause + ". The built-in character stands in.";
+        std::fprintf(stderr, "lumivor: %s\n", text.c_str());
+        logger().write(text);
+    }
+}
+
 }  // namespace
 
 void initialiseScene(AppWindow& window, KeyState& keys) {
@@ -75,6 +93,7 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
 
     loadBufferEntryPoints();
     skinnedModel().load("animation2.txt");
+    createModelBuffers();
 
     // FreeImage, the three maps with their lights, and the read-back buffer.
     loadEnvironments(resources.environmentTextures);
@@ -126,6 +145,7 @@ void shutdownScene() {
         resources.sphereQuadric = nullptr;
     }
     skinnedModel().release();
+    sceneModel().releaseBuffers();
     deleteOverlayFont();
     resources.window = nullptr;
     resources.keys = nullptr;

@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "character/skinned_model.h"
+#include "frame/figure.h"
 #include "frame/scene_resources.h"
 #include "state/scene_state.h"
 
@@ -13,9 +13,6 @@ const Vector3 kLeftSpherePosition{-3.5f, 0.45f, -3.0f};
 const Vector3 kBackSpherePosition{0.0f, 0.45f, -3.0f};
 
 namespace {
-
-// The small sphere at the character's feet casts a shadow but is never drawn in view.
-constexpr float kHiddenSphereScale = 0.2f;
 
 // A display list under a translation, between a push and a pop.
 void callListAt(GLuint list, const Vector3& centre) {
@@ -46,7 +43,7 @@ void drawSphereAt(const Vector3& centre) { callListAt(sceneResources().sphereLis
 
 void drawShadowCasters() {
     const GLuint list = sceneResources().shadowSphereList;
-    skinnedModel().draw(false, false);
+    drawFigure(FigurePass::Shadow);
     glPushMatrix();
     glScalef(kHiddenSphereScale, kHiddenSphereScale, kHiddenSphereScale);
     glCallList(list);

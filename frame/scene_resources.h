@@ -42,6 +42,10 @@ struct SceneResources {
     // Per light, the shadow pass's model-view and projection, column-major as GL gives them.
     float shadowModelView[kMaxLights][kMatrixFloats] = {};
     float shadowProjection[kMaxLights][kMatrixFloats] = {};
+    // Per light, its direction in the world: the current light turned with its
+    // environment. The shadow pass sets them; the lighting pass and the light
+    // markers read them.
+    Vector3 lightDirections[kMaxLights];
 };
 
 SceneResources& sceneResources();

@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include "environment/environment_lights.h"
+#include "environment/environment_turn.h"
 #include "frame/scene_objects.h"
 #include "frame/scene_resources.h"
 #include "gpu/glsl_manager.h"
@@ -34,11 +35,14 @@ void renderShadowMaps() {
     const int size = targets.getSize(resources.shadowTargetBase);
     glViewport(0, 0, size, size);
 
+    // The lights turn with their environment; their extracted directions stay as they are.
+    const EnvironmentTurn turn = currentEnvironmentTurn(state, lights);
     for (int i = 0; i < lights.lightCount; ++i) {
         targets.bindTarget(resources.shadowTargetBase + i);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
-        const Vector3& direction = lights.currentDirections[i];
+        const Vector3 direction = mapToWorld(turn, lights.currentDirections[i]);
+        resources.lightDirections[i] = direction;
         const float eyeX = direction.x * kLightDistance;
         const float eyeY = direction.y * kLightDistance;
         const float eyeZ = direction.z * kLightDistance;

@@ -5,7 +5,6 @@
 
 namespace {
 
-const char* const kLogFileName = "Log.txt";
 bool firstWrite = true;
 
 }  // namespace
@@ -24,7 +23,7 @@ void Logger::write(const char* message) {
         // A failed first open still counts: later entries try to append.
         firstWrite = false;
     }
-    std::FILE* file = std::fopen(kLogFileName, mode);
+    std::FILE* file = std::fopen(kFileName, mode);
     if (file == nullptr) {
         return;  // the entry is lost silently; nothing else may stop the program
     }

@@ -5,6 +5,8 @@
 
 class Logger {
 public:
+    static constexpr const char* kFileName = "Log.txt";
+
     // Writes the message followed by two line breaks, opening and closing the
     // file for every entry so that each entry is on disk once write returns.
     void write(const char* message);

@@ -24,7 +24,8 @@ void setPerspectiveProjection(int width, int height) {
     // A window can report a zero client height (some window managers do while
     // minimising); an infinite aspect would leave a degenerate projection.
     const int safeHeight = height > 0 ? height : 1;
-    gluPerspective(65.0, static_cast<double>(width) / static_cast<double>(safeHeight), 0.01, 1000.0);
+    gluPerspective(kFieldOfViewDegrees, static_cast<double>(width) / static_cast<double>(safeHeight), kNearPlane,
+                   kFarPlane);
     endProjection();
 }
 

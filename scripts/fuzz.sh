@@ -11,7 +11,7 @@ seconds="${1:-30}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_bitmap fuzz_model fuzz_config fuzz_shader_source fuzz_hdr)
+  targets=(fuzz_bitmap fuzz_model fuzz_config fuzz_shader_source fuzz_hdr fuzz_gltf)
 fi
 # One input taking longer than this counts as a hang.
 input_timeout_seconds=10

@@ -6,11 +6,18 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri
   libfreeimage-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libtinygltf-dev
   libgtest-dev
   clang libclang-rt-14-dev
   blender-data
+  libmeshoptimizer-dev
   xvfb xauth xdotool openbox x11-utils
+  desktop-file-utils
+  blender python3-numpy  # the Cycles reference (scripts/reference.sh); Blender's glTF add-on needs numpy too
 )
+# The glTF validator's tests run on node and npm: Debian's, unless the machine already has them.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

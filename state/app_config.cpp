@@ -10,7 +10,7 @@ AppConfig& appConfig() {
 }
 
 void AppConfig::load() {
-    std::ifstream file("config.cfg");
+    std::ifstream file(kFileName);
     if (!file) {
         return;  // not reported: the defaults stay
     }

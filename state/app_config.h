@@ -5,6 +5,7 @@
 
 class AppConfig {
 public:
+    static constexpr const char* kFileName = "config.cfg";
     static constexpr int kDefaultWidth = 800;
     static constexpr int kDefaultHeight = 600;
     static constexpr int kDefaultSupersampling = 1;

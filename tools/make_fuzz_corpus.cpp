@@ -2,7 +2,10 @@
 //
 // The seeds only have to reach the readers' interesting paths: bitmaps of each
 // bit depth, header kind and compression, a tiny character, configurations,
-// shader sources and Radiance HDR files, flat and run-length encoded.
+// shader sources, Radiance HDR files, flat and run-length encoded, OpenEXR
+// files as FreeImage writes them, and glTF models: binary and JSON, skinned
+// and animated, textured.
+#include <FreeImage.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 
 #include "character/animation.h"
 #include "environment/dib_decoder.h"
+#include "support/gltf_builder.h"
 
 namespace {
 
@@ -278,8 +282,133 @@ std::string runLengthHdr(int width, int height) {
     return out;
 }
 
-std::vector<std::pair<std::string, std::string>> hdrSeeds() {
-    return {{"flat_4x6.hdr", flatHdr(4, 6)}, {"run_length_16x8.hdr", runLengthHdr(16, 8)}};
+// An OpenEXR picture of a sky gradient with one bright pixel, written by
+// FreeImage with the flags given (float or half channels, the compression);
+// empty when the writer fails.
+Bytes exrPicture(FREE_IMAGE_TYPE type, int width, int height, int flags) {
+    Bytes out;
+    FIBITMAP* image = FreeImage_AllocateT(type, width, height);
+    if (image == nullptr) {
+        return out;
+    }
+    const int channels = type == FIT_RGBAF ? 4 : 3;
+    for (int y = 0; y < height; ++y) {
+        float* row = reinterpret_cast<float*>(FreeImage_GetScanLine(image, y));
+        for (int x = 0; x < width; ++x) {
+            float* pixel = row + x * channels;
+            pixel[0] = 0.1f * static_cast<float>(x + 1);
+            pixel[1] = 0.2f * static_cast<float>(y + 1);
+            pixel[2] = x == width / 2 && y == height - 1 ? 5000.0f : 0.75f;
+            if (channels == 4) {
+                pixel[3] = 1.0f;
+            }
+        }
+    }
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (memory != nullptr && FreeImage_SaveToMemory(FIF_EXR, image, memory, flags) &&
+        FreeImage_AcquireMemory(memory, &data, &size)) {
+        out.assign(data, data + size);
+    }
+    FreeImage_CloseMemory(memory);
+    FreeImage_Unload(image);
+    return out;
+}
+
+std::vector<std::pair<std::string, Bytes>> hdrSeeds() {
+    const std::string flat = flatHdr(4, 6);
+    const std::string runLength = runLengthHdr(16, 8);
+    return {{"flat_4x6.hdr", Bytes(flat.begin(), flat.end())},
+            {"run_length_16x8.hdr", Bytes(runLength.begin(), runLength.end())},
+            {"float_uncompressed_5x3.exr", exrPicture(FIT_RGBF, 5, 3, EXR_FLOAT | EXR_NONE)},
+            {"half_zip_16x8.exr", exrPicture(FIT_RGBF, 16, 8, EXR_ZIP)},
+            {"half_piz_alpha_8x4.exr", exrPicture(FIT_RGBAF, 8, 4, EXR_PIZ)}};
+}
+
+// A triangle: positions and 16-bit indices, no normals.
+GltfBuilder gltfTriangle() {
+    GltfBuilder b;
+    b.addScene({b.addNode(b.addTriangleMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}))});
+    return b;
+}
+
+// Two joints under a root with a matrix, two influence sets (one of 8-bit
+// joints and normalised 8-bit weights), 8-bit colours, a sparse position and
+// one animation channel of each interpolation.
+GltfBuilder gltfSkinnedAnimated() {
+    GltfBuilder b;
+    const int positions = b.addFloats({0, 0, 0, 1, 0, 0, 0, 1, 0}, TINYGLTF_TYPE_VEC3);
+    tinygltf::Accessor& sparse = b.model.accessors[positions];
+    sparse.sparse.isSparse = true;
+    sparse.sparse.count = 1;
+    const std::vector<std::uint16_t> sparseIndex = {1};
+    const std::vector<float> sparseValue = {2, 0, 0};
+    sparse.sparse.indices = {0, b.addView(sparseIndex.data(), 2), TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT};
+    b.model.accessors[positions].sparse.values = {b.addView(sparseValue.data(), 12), 0};
+    const int joints0 = b.addAccessor(std::vector<std::uint8_t>{0, 1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0},
+                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4);
+    const int weights0 = b.addAccessor(std::vector<std::uint8_t>{128, 127, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0},
+                                       TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4, true);
+    const int joints1 = b.addAccessor(std::vector<std::uint16_t>{1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0},
+                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4);
+    const int weights1 = b.addFloats({0.5f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, TINYGLTF_TYPE_VEC4);
+    const int colours = b.addAccessor(std::vector<std::uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 128},
+                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4, true);
+    const int mesh = b.addMesh({GltfBuilder::primitive({{"POSITION", positions},
+                                                        {"JOINTS_0", joints0},
+                                                        {"WEIGHTS_0", weights0},
+                                                        {"JOINTS_1", joints1},
+                                                        {"WEIGHTS_1", weights1},
+                                                        {"COLOR_0", colours}})});
+    tinygltf::Node root;
+    root.matrix = translationMatrix(0, 1, 0);
+    root.children = {1};
+    b.addNode(root);
+    const int hand = b.addNode(-1, {}, {0, 1, 0});
+    tinygltf::Node skinned;
+    skinned.mesh = mesh;
+    skinned.skin = 0;
+    b.addScene({0, b.addNode(skinned)});
+    b.addSkin({0, hand},
+              {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -1, 0, 1});
+    b.addAnimation({{hand, "translation", "STEP", {0, 1}, {0, 1, 0, 0, 2, 0}},
+                    {hand, "rotation", "LINEAR", {0, 1}, {0, 0, 0, 1, 0, 0.7071f, 0, 0.7071f}},
+                    {hand, "scale", "CUBICSPLINE", {0, 1}, {0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 2, 2, 2, 0, 0, 0}}},
+                   "wave");
+    return b;
+}
+
+// A quad with texture coordinates, a 2 x 2 PNG in a buffer view and a sampler.
+GltfBuilder gltfTextured() {
+    GltfBuilder b;
+    const int positions = b.addFloats({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, TINYGLTF_TYPE_VEC3);
+    const int normals = b.addFloats({0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}, TINYGLTF_TYPE_VEC3);
+    const int texCoords = b.addAccessor(std::vector<std::uint16_t>{0, 0, 65535, 0, 0, 65535, 65535, 65535},
+                                        TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC2, true);
+    const int indices = b.addAccessor(std::vector<std::uint8_t>{0, 1, 2, 2, 1, 3},
+                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_SCALAR);
+    tinygltf::Sampler sampler;
+    sampler.wrapS = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+    sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+    b.model.samplers.push_back(sampler);
+    const std::vector<std::uint8_t> pixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    tinygltf::Material material;
+    material.name = "painted";
+    material.pbrMetallicRoughness.baseColorTexture.index = b.addTexture(b.addEmbeddedImage(encodePng(2, 2, pixels)), 0);
+    material.alphaMode = "MASK";
+    b.addMesh({GltfBuilder::primitive({{"POSITION", positions}, {"NORMAL", normals}, {"TEXCOORD_0", texCoords}},
+                                      indices, b.addMaterial(material))});
+    b.addScene({b.addNode(0)});
+    return b;
+}
+
+std::vector<std::pair<std::string, Bytes>> gltfSeeds() {
+    const std::string json = gltfTriangle().gltfText();
+    return {{"triangle.glb", gltfTriangle().glb()},
+            {"triangle.gltf", Bytes(json.begin(), json.end())},
+            {"skinned_animated.glb", gltfSkinnedAnimated().glb()},
+            {"textured.glb", gltfTextured().glb()}};
 }
 
 bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST; }
@@ -294,6 +423,10 @@ bool writeSeeds(const std::string& root, const std::string& target,
     }
     for (const auto& [name, content] : seeds) {
         const std::string path = directory + "/" + name;
+        if (content.empty()) {
+            std::fprintf(stderr, "cannot make the seed %s\n", path.c_str());
+            return false;
+        }
         std::FILE* file = std::fopen(path.c_str(), "wb");
         const bool written = file != nullptr && std::fwrite(content.data(), 1, content.size(), file) == content.size();
         if (file != nullptr && std::fclose(file) != 0) {
@@ -316,8 +449,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string root = argv[1];
+    FreeImage_Initialise(FALSE);
     const bool ok = makeDirectory(root) && writeSeeds(root, "fuzz_bitmap", bitmapSeeds()) &&
                     writeSeeds(root, "fuzz_model", modelSeeds()) && writeSeeds(root, "fuzz_config", configSeeds()) &&
-                    writeSeeds(root, "fuzz_shader_source", shaderSeeds()) && writeSeeds(root, "fuzz_hdr", hdrSeeds());
+                    writeSeeds(root, "fuzz_shader_source", shaderSeeds()) && writeSeeds(root, "fuzz_hdr", hdrSeeds()) &&
+                    writeSeeds(root, "fuzz_gltf", gltfSeeds());
+    FreeImage_DeInitialise();
     return ok ? 0 : 1;
 }

@@ -5,10 +5,6 @@
 #include <sstream>
 
 #include "app/command_line.h"
-#include "app/stepped_clock.h"
-#include "camera/camera.h"
-#include "platform/virtual_keys.h"
-#include "support/recording_platform.h"
 
 namespace {
 
@@ -24,21 +20,54 @@ TEST(CommandLineTest, ReadsEveryRunOption) {
     CommandLineOptions options;
     std::string message;
     ASSERT_EQ(parse({"--windowed", "--no-dialogs", "--frames", "30", "--screenshot", "shot.png", "--verbose",
-                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr"},
+                     "--environment", "3=maps/a=b.exr", "--environment", "1=sky.hdr", "--frame-time", "40",
+                     "--dump-lit", "out/lit.exr", "--model", "robot.glb", "--model-scale", "2.5", "--actual-size"},
                     options, message),
               CommandLineResult::Run);
-    EXPECT_TRUE(options.windowed && !options.fullScreen && options.noDialogs && options.verbose);
-    EXPECT_EQ(std::make_pair(options.frameLimit, options.screenshotPath), std::make_pair(30, std::string("shot.png")));
+    EXPECT_EQ(options.litDumpPath, "out/lit.exr");
+    EXPECT_TRUE(options.windowed);
+    EXPECT_FALSE(options.fullScreen);
+    EXPECT_TRUE(options.noDialogs);
+    EXPECT_TRUE(options.verbose);
+    EXPECT_EQ(options.frameLimit, 30);
+    EXPECT_EQ(options.screenshotPath, "shot.png");
+    EXPECT_EQ(options.frameTime, 40);
     EXPECT_EQ(std::vector<std::string>(options.environmentFiles, options.environmentFiles + 3),
               (std::vector<std::string>{"sky.hdr", "", "maps/a=b.exr"}));
+    EXPECT_EQ(options.modelPath, "robot.glb");
+    EXPECT_EQ(options.modelScale, 2.5f);
+    EXPECT_TRUE(options.modelActualSize);
 }
 
 TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
-    for (const std::string line :
-         {"--bogus", "--frames", "--frames 0", "--frames 12x", "--frames -3", "--screenshot", "--windowed --fullscreen",
-          "extra", "--environment", "--environment 4=a.hdr", "--environment 0=a.hdr",
-          "--environment 2=", "--environment a.hdr", "--environment 22=a", "--frame-time", "--frame-time 0",
-          "--frame-time 60001", "--frame-time 2.5"}) {
+    for (const std::string line : {"--bogus",
+                                   "--frames",
+                                   "--frames 0",
+                                   "--frames 12x",
+                                   "--frames -3",
+                                   "--screenshot",
+                                   "--windowed --fullscreen",
+                                   "extra",
+                                   "--environment",
+                                   "--environment 4=a.hdr",
+                                   "--environment 0=a.hdr",
+                                   "--environment 2=",
+                                   "--environment a.hdr",
+                                   "--environment 22=a",
+                                   "--frame-time",
+                                   "--frame-time 0",
+                                   "--frame-time 60001",
+                                   "--frame-time 2.5",
+                                   "--dump-lit",
+                                   "--dump-lit lit.png",
+                                   "--dump-lit .exr",
+                                   "--model",
+                                   "--model-scale",
+                                   "--model-scale 0",
+                                   "--model-scale -1",
+                                   "--model-scale 2x",
+                                   "--model-scale 1e9",
+                                   "--model-scale nan"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         std::vector<const char*> argv;
@@ -50,35 +79,69 @@ TEST(CommandLineTest, RefusesUnknownOptionsAndBadValues) {
     }
 }
 
+TEST(CommandLineTest, FileArgumentsBecomeAbsoluteFromTheFolderTheUserStartedIn) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--screenshot", "shots/a.png", "--environment", "1=~/maps/forest.exr", "--environment",
+                     "2=/maps/field.hdr", "--environment", "3=~user/sky.hdr", "--model", "~/models/robot.glb",
+                     "--dump-lit", "out/lit.exr"},
+                    options, message),
+              CommandLineResult::Run);
+    resolveFileArguments(options, UserPathBase{"/start", "/home/u"});
+    EXPECT_EQ(options.modelPath, "/home/u/models/robot.glb");
+    EXPECT_EQ(options.litDumpPath, "/start/out/lit.exr");
+    EXPECT_EQ(options.screenshotPath, "/start/shots/a.png");
+    EXPECT_EQ(options.environmentFiles[0], "/home/u/maps/forest.exr");
+    EXPECT_EQ(options.environmentFiles[1], "/maps/field.hdr");
+    EXPECT_EQ(options.environmentFiles[2], "/start/~user/sky.hdr");  // only the user's own home is expanded
+    EXPECT_EQ(absoluteUserPath("~", UserPathBase{"/start", "/home/u/"}), "/home/u/");
+    EXPECT_EQ(absoluteUserPath("~/a.hdr", UserPathBase{"/start", ""}), "/start/~/a.hdr");  // no home: as typed
+    EXPECT_EQ(absoluteUserPath("a.hdr", UserPathBase{"", "/home/u"}), "a.hdr");            // no start folder: as typed
+    EXPECT_EQ(absoluteUserPath("", UserPathBase{"/start", "/home/u"}), "");                // no file chosen stays so
+}
+
+TEST(CommandLineTest, AMapOrModelGivenWithoutAnOptionIsUsedAndAnyOtherFileIsRefused) {
+    CommandLineOptions options;
+    std::string message;
+    ASSERT_EQ(parse({"--windowed", "Sky.EXR"}, options, message), CommandLineResult::Run) << message;
+    EXPECT_EQ(options.environmentFiles[0], "Sky.EXR");
+    for (const std::vector<const char*>& arguments : std::vector<std::vector<const char*>>{
+             {"a.hdr", "b.hdr"}, {"--environment", "1=a.hdr", "b.hdr"}, {"notes.txt"}, {"maps.hdr/"}}) {
+        CommandLineOptions refused;
+        EXPECT_EQ(parse(arguments, refused, message), CommandLineResult::Error) << arguments.back();
+        EXPECT_FALSE(message.empty()) << arguments.back();
+    }
+    CommandLineOptions model;
+    ASSERT_EQ(parse({"mannequin.glb"}, model, message), CommandLineResult::Run) << message;
+    EXPECT_EQ(model.modelPath, "mannequin.glb");
+    CommandLineOptions twoModels;
+    EXPECT_EQ(parse({"--model", "a.glb", "b.gltf"}, twoModels, message), CommandLineResult::Error);
+}
+
+TEST(CommandLineTest, EnvironmentRotationTurnsEveryEnvironmentAndLightMarkersShowTheLightsFromTheStart) {
+    CommandLineOptions options;
+    std::string message;
+    SceneState state;
+    applySceneOptions(options, state);
+    EXPECT_FALSE(state.showLightMarkers);
+    ASSERT_EQ(parse({"--environment-rotation", "-90.5", "--light-markers"}, options, message), CommandLineResult::Run);
+    applySceneOptions(options, state);
+    for (int environment = 0; environment < kEnvironmentCount; ++environment) {
+        EXPECT_FLOAT_EQ(state.environmentRotation[environment], 269.5f) << "environment " << environment;
+    }
+    EXPECT_TRUE(state.showLightMarkers);
+
+    // Only a finite number of degrees is an angle.
+    EXPECT_EQ(parse({"--environment-rotation"}, options, message), CommandLineResult::Error);
+    for (const char* angle : {"", "east", "90deg", "nan", "inf", "1e39"}) {
+        EXPECT_EQ(parse({"--environment-rotation", angle}, options, message), CommandLineResult::Error) << angle;
+        EXPECT_EQ(message, std::string("--environment-rotation needs an angle in degrees, not '") + angle + "'");
+    }
+}
+
 TEST(CommandLineTest, HelpAndVersionStopBeforeRunning) {
     CommandLineOptions options;
     std::string message;
     EXPECT_EQ(parse({"--help"}, options, message), CommandLineResult::Help);
     EXPECT_EQ(parse({"--version"}, options, message), CommandLineResult::Version);
-    EXPECT_NE(usageText("lumivor").find("--screenshot FILE"), std::string::npos);
-}
-
-TEST(CommandLineTest, FrameTimeStepsTheClockByExactlyItsValuePerFrame) {
-    CommandLineOptions options;
-    std::string message;
-    ASSERT_EQ(parse({"--frame-time", "40"}, options, message), CommandLineResult::Run);
-    ASSERT_EQ(options.frameTime, 40);
-
-    RecordingPlatform real;
-    real.tickCount = 5000;
-    real.cursorOwned = false;  // no mouse look: only the clock and the keys move the camera
-    real.keysDown.insert(vk::letter('W'));
-    SteppedClock clock(real, static_cast<std::uint32_t>(options.frameTime));
-    ScopedPlatformServices installed(clock);
-    Camera viewer;
-    viewer.place(0, 3, 8, 0, 3, 7, 0, 1, 0);  // looking toward -z
-    viewer.update();                          // the first update measures no interval
-    real.tickCount += 977;                    // the real clock runs on; the readers never see it
-    clock.advance();
-    EXPECT_EQ(platform().ticks(), 40u);
-    viewer.update();  // measures the step
-    viewer.update();  // moves by it: one unit a second for exactly 40 ms
-    EXPECT_NEAR(viewer.position.z, 8.0f - 0.040f, 1e-5f);
-    EXPECT_TRUE(platform().isKeyDown(vk::letter('W')));  // everything but the clock passes through
-    EXPECT_NE(usageText("lumivor").find("--frame-time MS"), std::string::npos);
 }

@@ -46,13 +46,18 @@ TEST_F(CameraTest, FiveHundredPixelsTurnOneRadianAndRecentreOnlyWithFocusAndFocu
     EXPECT_EQ(fake.cursorMoves, 0) << "at the centre: no turn, no cursor move";
     fake.cursorOwned = false;  // the user works in another window
     frameWithCursorAt(300, 40);
-    EXPECT_TRUE(fake.cursorMoves == 0 && direction().z == -1.0f) << "no turn, no cursor move";
+    EXPECT_EQ(fake.cursorMoves, 0) << "no cursor move without focus";
+    EXPECT_EQ(direction().z, -1.0f) << "no turn without focus";
     fake.cursorOwned = true;
     cam.update();  // the cursor is taken back to the centre, the view stays
-    EXPECT_TRUE(fake.cursorMoves == 1 && direction().z == -1.0f) << "recentred without a turn";
+    EXPECT_EQ(fake.cursorMoves, 1) << "recentred";
+    EXPECT_EQ(direction().z, -1.0f) << "without a turn";
     frameWithCursorAt(500, 0);
-    EXPECT_TRUE(fake.cursorMoves == 2 && fake.cursorX == kCentreX && fake.cursorY == kCentreY);
-    EXPECT_TRUE(std::abs(turn() - 1.0f) < 1e-6f && std::abs(direction().y) < 1e-6f) << turn() << " " << direction().y;
+    EXPECT_EQ(fake.cursorMoves, 2);
+    EXPECT_EQ(fake.cursorX, kCentreX);
+    EXPECT_EQ(fake.cursorY, kCentreY);
+    EXPECT_NEAR(turn(), 1.0f, 1e-6f);
+    EXPECT_NEAR(direction().y, 0.0f, 1e-6f);
 }
 
 TEST_F(CameraTest, TiltClampsExactlyAtTheLimitThenOnlyTurnsAndPlacingKeepsIt) {
@@ -86,7 +91,8 @@ TEST_F(CameraTest, KeysMoveOneUnitPerSecondAlongTheViewOrLevelSidewaysAndEachKey
     holdKeys({vk::kLeft, vk::letter('A')}, 3, 500);  // three moves of 0.5, not six
     const Vector3 right = cross(unitDirection, Vector3(0, 1, 0));
     EXPECT_NEAR(length(cam.position - side + (1.0f / length(right)) * right), 0.0f, 1e-5f);
-    EXPECT_TRUE(cam.position.y == side.y && cam.view.y == viewHeight) << "sideways keeps the height";
+    EXPECT_EQ(cam.position.y, side.y) << "sideways keeps the height";
+    EXPECT_EQ(cam.view.y, viewHeight) << "sideways keeps the height";
     const Vector3 before = cam.position;
     holdKeys({kW, vk::kUp}, 2, 500);
     EXPECT_NEAR(length(cam.position - before), 1.0f, 1e-5f);

@@ -50,20 +50,23 @@ TEST(GeneratedCharacterTest, IsAFigureOnTheGroundWithinTheTriangleBudgetWhoseLoo
             ASSERT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0f, 1e-3f) << "vertex " << v;
         }
     }
-    EXPECT_TRUE(triangles >= 3000 && triangles <= 6000) << triangles << ": drawn 68 times a frame";
+    EXPECT_GE(triangles, 3000);
+    EXPECT_LE(triangles, 6000) << "drawn 68 times a frame";
     // Frame 0 after the half scale: feet on y = 0, about 1.8 tall, centred; no frame sinks through the ground.
     const std::vector<Vector3> rest = pose(model, 0);
     float low = 1e9f, high = -1e9f, meanX = 0.0f;
     for (const Vector3& p : rest) low = std::min(low, p.y), high = std::max(high, p.y), meanX += p.x / rest.size();
-    EXPECT_TRUE(std::abs(low) < 0.01f && std::abs(high - 1.8f) < 0.05f && std::abs(meanX) < 0.02f)
-        << low << " to " << high << ", mean x " << meanX;
+    EXPECT_NEAR(low, 0.0f, 0.01f) << "feet on the ground";
+    EXPECT_NEAR(high, 1.8f, 0.05f) << "height";
+    EXPECT_NEAR(meanX, 0.0f, 0.02f) << "centred";
     for (int frame = 0; frame < model.frameCount; ++frame) {
         for (const Vector3& p : pose(model, frame)) ASSERT_GT(p.y, -0.02f) << "frame " << frame;
     }
     float idleStep = 0.0f, actionStep = 0.0f;  // the largest move between shown frames inside each loop
     for (int frame = 0; frame + 2 < 30; frame += 2) idleStep = std::max(idleStep, largestMove(model, frame, frame + 2));
     for (int frame = 50; frame < 79; ++frame) actionStep = std::max(actionStep, largestMove(model, frame, frame + 1));
-    EXPECT_TRUE(idleStep > 0.001f && actionStep > 0.01f) << "both loops move";
+    EXPECT_GT(idleStep, 0.001f) << "the idle loop moves";
+    EXPECT_GT(actionStep, 0.01f) << "the action loop moves";
     EXPECT_LE(largestMove(model, 28, 0), 1.2f * idleStep) << "idle loop seam";
     EXPECT_LE(largestMove(model, 79, 50), 1.2f * actionStep) << "action loop seam";
     EXPECT_LE(largestMove(model, 28, 30), 2.0f * idleStep) << "into the transition";

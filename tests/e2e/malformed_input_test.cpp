@@ -139,7 +139,8 @@ protected:
             const std::string named =
                 std::string("Environment map \"") + kMapFiles[environment] + "\" cannot be used: ";
             const std::string black = ". Environment " + std::to_string(environment) + " gets 64 black lights.";
-            EXPECT_TRUE(countOccurrences(log, named) == 1 && countOccurrences(log, black) == 1) << log;
+            EXPECT_EQ(countOccurrences(log, named), 1) << log;
+            EXPECT_EQ(countOccurrences(log, black), 1) << log;
         }
         std::string character = kExpected[GetParam()].character;
         if (character.rfind("Error: ", 0) != 0)

@@ -1,4 +1,5 @@
 // The real program under Xvfb: window, toggle, minimising, exit statuses, and one run per key family.
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
@@ -17,19 +18,6 @@ namespace {
 // Start-up converts three maps and a frame renders 64 shadow maps in software: generous limits.
 constexpr int kLimitMilliseconds = 120000;
 
-// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
-std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240) {
-    std::vector<unsigned char> pixels;
-    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
-        FreeImage_GetBPP(bitmap) == 24) {
-        pixels.resize(std::size_t{width} * height * 3);
-        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
-    }
-    FreeImage_Unload(bitmap);
-    return pixels;
-}
-
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,15 +34,26 @@ protected:
     }
     // Holds the keys until the log holds logText logCount times, then holds Escape as well: the update step
     // that sees Escape still sees the keys, and its frame is the one saved. Returns that frame.
-    std::vector<unsigned char> runHolding(ProgramRun& run, const std::string& keys, const std::string& logText = "",
-                                          int logCount = 0) {
+    std::vector<unsigned char> runHolding(ProgramRun& run, const std::string& keys, const std::string& logText,
+                                          int logCount) {
         const std::string window = start(run, {"--screenshot", "last.png"});
         sendKeys(window, "keydown", keys);
         EXPECT_TRUE(waitUntil([&] { return countOccurrences(run.readFile("Log.txt"), logText) >= logCount; },
                               kLimitMilliseconds));
-        sendKeys(window, "keydown", keys + " Escape");
+        return holdEscape(run, window, keys + " ");
+    }
+    // Taps the key for 20 ms while the frames run, supersampled and so slow, then holds Escape. Returns the
+    // frame saved: drawn by the update that saw the tap or after it.
+    std::vector<unsigned char> runTapping(ProgramRun& run, const std::string& key) {
+        const std::string window = start(run, {"--screenshot", "last.png"}, "320 240 2\n");
+        tapKey(window, key, 20);
+        return holdEscape(run, window);
+    }
+    // Holds Escape with the keys held until the run ends; the last frame it saved.
+    std::vector<unsigned char> holdEscape(ProgramRun& run, const std::string& window, const std::string& held = "") {
+        sendKeys(window, "keydown", held + "Escape");
         const int status = run.waitForExit(kLimitMilliseconds);
-        sendKeys(window, "keyup", keys + " Escape");
+        sendKeys(window, "keyup", held + "Escape");
         EXPECT_EQ(status, 0) << "Escape ends the run\n" << run.standardError();
         return loadPicture(run.file("last.png"));
     }
@@ -124,27 +123,53 @@ TEST_F(ProgramTest, ExitStatusesOfRunsWithoutADisplayWithoutAWindowAndWithAnUnkn
     EXPECT_FALSE(loadPicture(run.file("headless.png"), 160, 120).empty()) << run.standardError();
     ProgramRun tooLarge, unknown;
     tooLarge.writeFile("config.cfg", "70000 70000 1\n");
-    ASSERT_TRUE(tooLarge.start({"--windowed", "--no-dialogs"}) && unknown.start({"--frobnicate"}));
+    ASSERT_TRUE(tooLarge.start({"--windowed", "--no-dialogs"}));
+    ASSERT_TRUE(unknown.start({"--frobnicate"}));
     EXPECT_EQ(tooLarge.waitForExit(kLimitMilliseconds), 1);
     EXPECT_EQ(countOccurrences(tooLarge.standardError(), "Error: Error Creating OpenGL Window"), 1);
     EXPECT_EQ(unknown.waitForExit(kLimitMilliseconds), 2);
     EXPECT_EQ(countOccurrences(unknown.standardError(), "unknown option '--frobnicate'"), 1);
 }
 
-TEST_F(ProgramTest, DigitFunctionAndLetterKeysReachTheProgram) {
+TEST_F(ProgramTest, TheLitDumpWritesBothImagesTheSceneAndTheMeshAndOneThatCannotBeWrittenFailsTheRun) {
+    ProgramRun unwritable;
+    run.writeFile("config.cfg", "160 120 1\n");
+    ASSERT_TRUE(run.start({"--windowed", "--no-dialogs", "--frames", "2", "--dump-lit", "lit.exr"}));
+    ASSERT_TRUE(unwritable.start({"--windowed", "--no-dialogs", "--frames", "1", "--dump-lit", "missing/lit.exr"}));
+    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
+    for (const char* name : {"lit.exr", "lit-unshadowed.exr"}) {
+        FIBITMAP* image = FreeImage_Load(FIF_EXR, run.file(name).c_str(), 0);
+        EXPECT_EQ(FreeImage_GetImageType(image), FIT_RGBF) << name;
+        EXPECT_EQ(FreeImage_GetWidth(image), 160u) << name;
+        EXPECT_EQ(FreeImage_GetHeight(image), 120u) << name;
+        FreeImage_Unload(image);
+    }
+    EXPECT_NE(run.readFile("lit.json").find("\"mesh\": \"lit.obj\""), std::string::npos);
+    EXPECT_GT(countOccurrences(run.readFile("lit.obj"), "\nf "), 1000) << "the character's triangles";
+    EXPECT_EQ(unwritable.waitForExit(kLimitMilliseconds), 1);
+    // The path as the program resolved it from where it was started.
+    EXPECT_EQ(countOccurrences(unwritable.standardError(), "could not write the lit image /"), 1);
+    EXPECT_EQ(countOccurrences(unwritable.standardError(), "/missing/lit.exr\n"), 1);
+}
+
+// A frame takes far longer than a tap: pressed and released between two updates, F2 still switches.
+TEST_F(ProgramTest, ATwentyMillisecondTapDuringASlowFrameAndHeldDigitFunctionAndLetterKeysReachTheProgram) {
     ProgramRun hiddenRun;
-    const std::vector<unsigned char> shown = runHolding(run, "F2");
+    const std::vector<unsigned char> shown = runTapping(run, "F2");
     // 5 switches supersampling: the scene's 75 targets are made again while the keys are held.
     const std::vector<unsigned char> hidden = runHolding(hiddenRun, "5 F2 h", "Framebuffer Complete", 2 * 75);
-    ASSERT_FALSE(shown.empty() || hidden.empty());
-    int worst = 0;  // F2: the grey occlusion image, also supersampled
-    for (const std::vector<unsigned char>* rgb : {&shown, &hidden}) {
-        for (std::size_t i = 0; i < rgb->size(); i += 3) {
-            const unsigned char* p = &(*rgb)[i];
-            worst = std::max({worst, std::abs(p[0] - p[1]), std::abs(p[1] - p[2])});
+    ASSERT_FALSE(shown.empty()) << "the tapped run's last frame";
+    ASSERT_FALSE(hidden.empty()) << "the held run's last frame";
+    // F2: the grey occlusion image, in both supersampled.
+    const auto colourfulness = [](const std::vector<unsigned char>& rgb) {
+        int worst = 0;
+        for (std::size_t i = 0; i < rgb.size(); i += 3) {
+            worst = std::max({worst, std::abs(rgb[i] - rgb[i + 1]), std::abs(rgb[i + 1] - rgb[i + 2])});
         }
-    }
-    EXPECT_LE(worst, 2);
+        return worst;
+    };
+    EXPECT_LE(colourfulness(shown), 2) << "F2 tapped for 20 ms";
+    EXPECT_LE(colourfulness(hidden), 2) << "F2 held";
     // h: the help lines fill the upper left quarter, where only the overlay text is pure white; hidden, one
     // short line is left.
     const auto helpPixels = [](const std::vector<unsigned char>& rgb) {
@@ -164,7 +189,8 @@ TEST_F(ProgramTest, F12SavesATimeStampedScreenshotAndAMapChosenOnTheCommandLineI
         waitUntil([&] { return run.standardOutput().find(".png\n") != std::string::npos; }, kLimitMilliseconds));
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0);
-    EXPECT_EQ(countOccurrences(run.standardError(), "lumivor: Environment map \"missing.exr\" cannot be used: "), 1);
+    const std::string missing = "lumivor: Environment map \"" + run.file("missing.exr") + "\" cannot be used: ";
+    EXPECT_EQ(countOccurrences(run.standardError(), missing), 1) << "named from where the program started";
     const std::string path = run.standardOutput().substr(0, run.standardOutput().find('\n'));
     EXPECT_EQ(path.rfind(run.directory() + "/lumivor-20", 0), 0u) << path << ": in the working directory";
     const std::vector<unsigned char> shot = loadPicture(path);

@@ -89,7 +89,9 @@ protected:
     void expectImage(const std::string& file, int width, int height, const Bytes& expected) {
         const std::unique_ptr<RGBImage> image = load(file);
         ASSERT_NE(image, nullptr) << (fake.messages.empty() ? "" : fake.messages[0].text);
-        EXPECT_TRUE(image->width == width && image->height == height && image->data == expected) << image->width;
+        EXPECT_EQ(image->width, width);
+        EXPECT_EQ(image->height, height);
+        EXPECT_EQ(image->data, expected);
     }
 
     RecordingPlatform fake;
@@ -123,8 +125,10 @@ TEST_F(BitmapReaderTest, CorruptRunsTruncationsAndHugeSizesAreRefused) {
         EXPECT_EQ(load(bmFile(info(6, 3, 8, 1, 1) + table({0}), run + bytes({0, 1}))), nullptr);
     }
     EXPECT_EQ(load(bmFile(info(60000, 60000, 8, 1, 1) + table({0}), bytes({0, 1}))), nullptr);
-    EXPECT_TRUE(fake.messages.at(0).title == "Error" && fake.messages[0].icon == MessageIcon::Error &&
-                fake.messages[0].text == "Out of memory.");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].title, "Error");
+    EXPECT_EQ(fake.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(fake.messages[0].text, "Out of memory.");
     const std::string longName(400, 'n');
     EXPECT_EQ(loadDIBImage(longName.c_str()), nullptr);
     EXPECT_EQ(fake.messages.back().text, ("Failed to open DIB file " + longName).substr(0, 259));
@@ -147,7 +151,8 @@ TEST_F(BitmapReaderTest, SuiteGoodFilesMatchFreeImageAndOthersGiveOneKnownMessag
             const bool known = content.size() >= 18 && (content[14] == 12 || content[14] == 40) &&
                                content.compare(15, 3, "\0\0\0", 3) == 0;
             const std::unique_ptr<RGBImage> image = load(content);
-            ASSERT_TRUE((image != nullptr) == decoded && fake.messages.size() == (image ? 0u : 1u)) << path;
+            ASSERT_EQ(image != nullptr, decoded) << path;
+            ASSERT_EQ(fake.messages.size(), image ? 0u : 1u) << path;
             const std::string text = image ? "" : fake.messages.at(0).text;
             if (conversionErrors.count(name) != 0 || !known) {
                 EXPECT_EQ(text, known ? conversion : unknown) << path;

@@ -1,4 +1,4 @@
-// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights and name in the overlay.
+// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights, and the overlay's names.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -41,7 +41,8 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     writeMap(scratch.file(kEnvironmentFiles[0]), 40, 24, FIF_HDR);
     mkdir(scratch.file("maps").c_str(), 0700);
     writeMap(scratch.file("maps/sky.exr"), 80, 40, FIF_EXR);
-    setEnvironmentFile(1, "maps/sky.exr");  // kEnvironmentFiles[2] is missing
+    setEnvironmentFile(1, "maps/sky.exr");
+    setEnvironmentFile(2, "maps/missing.exr");
     GLuint textures[kEnvironmentCount] = {};
     loadEnvironments(textures);
     EnvironmentLights& lights = environmentLights();
@@ -51,16 +52,21 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     glBindTexture(GL_TEXTURE_2D, textures[0]);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-    EXPECT_TRUE(width == kEnvironmentMapSize && format == GL_RGB32F_ARB) << width << " " << format;
+    EXPECT_EQ(width, kEnvironmentMapSize);
+    EXPECT_EQ(format, GL_RGB32F_ARB);
     std::vector<float> readBack(size_t(kEnvironmentMapSize) * kEnvironmentMapSize * 3, -1.0f), expected(readBack);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, readBack.data());
     FIBITMAP* rescaled = loadRescaledEnvironmentImage(kEnvironmentFiles[0], kEnvironmentMapSize, kEnvironmentMapSize);
     copyEnvironmentPixels(rescaled, expected.data());
     FreeImage_Unload(rescaled);
-    EXPECT_TRUE(readBack == expected);
+    const std::ptrdiff_t firstDifference =
+        std::mismatch(readBack.begin(), readBack.end(), expected.begin()).first - readBack.begin();
+    EXPECT_EQ(firstDifference, std::ptrdiff_t(readBack.size())) << "the first float that differs";
 
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
+    EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): none (missing.exr failed)");  // black, not in use
     setEnvironmentFile(1, "");
+    setEnvironmentFile(2, "");
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
 
     // Selecting the environment makes its lights current, exactly as the tool prints them; JSON holds them all.
@@ -86,7 +92,9 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     }
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lights.lightCount);
     FIBITMAP* picture = FreeImage_Load(FIF_PNG, "marked.png", 0);
-    EXPECT_TRUE(picture && FreeImage_GetWidth(picture) == 80 && FreeImage_GetHeight(picture) == 40) << "the map's size";
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(FreeImage_GetWidth(picture), 80u) << "the map's size";
+    EXPECT_EQ(FreeImage_GetHeight(picture), 40u) << "the map's size";
     FreeImage_Unload(picture);
     EXPECT_GT(lights.currentColours[0].x + lights.currentColours[lights.lightCount - 1].x, 0.0f);
     releaseEnvironments(textures);

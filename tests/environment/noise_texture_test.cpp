@@ -19,14 +19,18 @@ TEST_F(NoiseTextureTest, GeneratedNoiseGetsEveryMipmapLevelLinearFiltersAndUnifo
     ASSERT_TRUE(fake.messages.empty()) << fake.messages[0].text;
     GLint bound = 0, minFilter = 0, magFilter = 0, alignment = 0, width = 0, height = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_TRUE(names[0] == 0xDEAD && GLuint(bound) == names[1]);
+    EXPECT_EQ(names[0], 0xDEADu) << "the name before the one asked for stays";
+    EXPECT_EQ(GLuint(bound), names[1]);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 8, GL_TEXTURE_HEIGHT, &height);
-    EXPECT_TRUE(width == 256 && height == 1) << "every level down to 1 x 1";
+    EXPECT_EQ(width, 256);
+    EXPECT_EQ(height, 1) << "every level down to 1 x 1";
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_TRUE(minFilter == GL_LINEAR && magFilter == GL_LINEAR && alignment == 4);  // unpack state put back
+    EXPECT_EQ(minFilter, GL_LINEAR);
+    EXPECT_EQ(magFilter, GL_LINEAR);
+    EXPECT_EQ(alignment, 4) << "the unpack state put back";
     std::vector<unsigned char> texels(256 * 256 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());

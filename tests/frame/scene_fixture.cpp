@@ -63,6 +63,8 @@ void SceneFixture::SetUp() {
     state.lightingProgram = kImageBasedLightingProgram;
     state.spherePosition = Vector3(3.5f, 0.45f, -3.0f);
     state.showHelp = true;
+    for (float& rotation : state.environmentRotation) rotation = 0.0f;
+    state.showLightMarkers = false;
     setSupersampling(1);
     environmentLights().selectEnvironment(0);
     camera().place(0.0f, 3.0f, 8.0f, 0.0f, 3.0f, 7.0f, 0.0f, 1.0f, 0.0f);

@@ -17,6 +17,7 @@
 #include "environment/environment_setup.h"
 #include "environment/environment_sources.h"
 #include "environment/light_extractor.h"
+#include "frame/lit_image.h"
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
@@ -112,7 +113,8 @@ TEST_F(SceneFrameTest, AMovedSphereCastsItsShadowAwayFromTheBrightestLightInTheS
         darkestAway = std::min(darkestAway, image.share(sphere + distance * away));
         brightestToward = std::max(brightestToward, image.share(sphere - distance * away));
     }
-    EXPECT_TRUE(darkestAway >= 0.0 && darkestAway < 0.7 * brightestToward) << darkestAway << " to " << brightestToward;
+    EXPECT_GE(darkestAway, 0.0) << "the ground away from the sun in view";
+    EXPECT_LT(darkestAway, 0.7 * brightestToward);
 }
 
 TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
@@ -123,7 +125,8 @@ TEST_F(SceneFrameTest, HigherExposureGivesABrighterPicture) {
         const std::vector<unsigned char> pixels = windowPixels();
         mean[i] = std::accumulate(pixels.begin(), pixels.end(), 0.0) / pixels.size();
     }
-    EXPECT_TRUE(mean[0] + 10.0 < mean[1] && mean[1] + 10.0 < mean[2]) << mean[0] << ", " << mean[1] << ", " << mean[2];
+    EXPECT_LT(mean[0] + 10.0, mean[1]) << "exposure 0 against 1";
+    EXPECT_LT(mean[1] + 10.0, mean[2]) << "exposure 1 against 3";
 }
 
 TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem) {
@@ -137,12 +140,15 @@ TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem)
         for (int x = 0; x + 1 < kWidth / 2; ++x) {
             // rows are bottom first: y - 1 is one pixel down
             const bool glyph = sum(x, y) == 765, edge = glyph && sum(x + 1, y - 1) != 765;
-            glyphPixels += glyph, edges += edge, shadowed += edge && sum(x + 1, y - 1) == 0;
+            glyphPixels += glyph;
+            edges += edge;
+            shadowed += edge && sum(x + 1, y - 1) == 0;
         }
     }
     // Saturated sky is white too; its edges are not shadowed, the glyphs' are.
-    EXPECT_TRUE(glyphPixels > 200 && edges > 100 && shadowed > edges * 8 / 10)
-        << glyphPixels << " glyph pixels, " << shadowed << " of " << edges << " edges shadowed";
+    EXPECT_GT(glyphPixels, 200);
+    EXPECT_GT(edges, 100);
+    EXPECT_GT(shadowed, edges * 8 / 10) << "edges shadowed";
 }
 
 TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLoadingAndABrokenOneChangesNothing) {
@@ -164,7 +170,8 @@ TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLo
     EXPECT_EQ(overlayStatus(), "Loading dropped-sky.hdr");
     frame();
     loadDroppedEnvironment(appWindow);
-    EXPECT_TRUE(!glIsTexture(studio) && glIsTexture(textures[2]));
+    EXPECT_FALSE(glIsTexture(studio)) << "the old map released";
+    EXPECT_TRUE(glIsTexture(textures[2]));
     EXPECT_EQ(overlayStatus(), "");
     EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): dropped-sky.hdr");
     const EnvironmentLights& lights = environmentLights();
@@ -262,7 +269,8 @@ double shadowOverBeside(const Targets& image, const Vector3& a, const Vector3& b
         const float* p = image.at(image.position, point);
         if (p != nullptr && p[3] == 0.0f) (step % 2 ? beside : inside).push_back(luminance(image.at(image.lit, point)));
     }
-    EXPECT_FALSE(inside.empty() || beside.empty()) << "ground in view";
+    EXPECT_FALSE(inside.empty()) << "ground in view on the segment";
+    EXPECT_FALSE(beside.empty()) << "ground in view beside it";
     return inside.empty() ? 1.0 : *std::min_element(inside.begin(), inside.end()) / mean(beside);
 }
 
@@ -291,8 +299,8 @@ TEST_F(LightStrengthTest, UniformSkyLightsTheMatteSphereTopAsBrightlyAsTheSky) {
             matteSphere(render(skyMap(radiance)), [](const Vector3& n) { return n.y > 0.98f; });
         ASSERT_GT(top.size(), 20u);
         const auto [low, high] = std::minmax_element(top.begin(), top.end());
-        EXPECT_TRUE(std::abs(*low / radiance - 1.0) < 0.05 && std::abs(*high / radiance - 1.0) < 0.05)
-            << "sky radiance " << radiance << ": " << *low << " to " << *high;
+        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "sky radiance " << radiance;
+        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "sky radiance " << radiance;
     }
 }
 
@@ -314,7 +322,8 @@ TEST_F(LightStrengthTest, SunCastsDarkShadowsAndEightTimesTheMapLightsEightTimes
     }
     ASSERT_GT(ratios.size(), 1500u);
     const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
-    EXPECT_TRUE(std::abs(*low - 8.0) < 0.08 && std::abs(*high - 8.0) < 0.08) << *low << " to " << *high;
+    EXPECT_NEAR(*low, 8.0, 0.08);
+    EXPECT_NEAR(*high, 8.0, 0.08);
 }
 
 TEST_F(LightStrengthTest, ASunOfAMillionLeavesNoNanInfinityOrNegativeValueInAnyTarget) {
@@ -340,4 +349,24 @@ TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight)
     const float elevation = 10.0f * kPi / 180.0f;
     const Targets image = render(skyMap(0.05f, Vector3(std::cos(elevation), std::sin(elevation), 0.0f), 0.5f));
     EXPECT_NEAR(shadowOverBeside(image, Vector3(-7, 0, -3), Vector3(-5, 0, -3), Vector3(0, 0, 1.5f)), 0.74, 0.07);
+}
+
+TEST_F(LightStrengthTest, TheUnshadowedLitImageLetsEveryLightReachTheGroundAndTheLitImageKeepsTheSky) {
+    const Vector3 sun = normalize(Vector3(1.0f, 1.0f, 0.0f));
+    const Targets targets = render(skyMap(0.05f, sun, 0.9f));
+    const LitImage lit = readLitImage();
+    const LitImage unshadowed = renderUnshadowedLitImage();
+    ASSERT_EQ(std::make_pair(lit.width, lit.height), std::make_pair(kWidth, kHeight));
+    const auto at = [](const LitImage& image, const Vector3& point) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(project(point, x, y));
+        return luminance(&image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3]);
+    };
+    const Vector3 shadowed(-0.9f, 0.0f, 0.0f);  // the character's shadow falls toward -x
+    EXPECT_LT(at(lit, shadowed), 0.25 * at(unshadowed, shadowed));
+    const Vector3 open(-0.9f, 0.0f, 1.2f);
+    EXPECT_NEAR(at(lit, open) / at(unshadowed, open), 1.0, 1e-3);
+    const Vector3 skyPoint(0.0f, 30.0f, -40.0f);  // above the scene, where only the sky shows
+    EXPECT_FLOAT_EQ(static_cast<float>(at(lit, skyPoint)),
+                    static_cast<float>(luminance(targets.at(targets.sky, skyPoint))));
 }

@@ -112,8 +112,9 @@ TEST_F(GlslManagerTest, UnknownUniformsAreIgnoredAndReleaseDeletesTheObjectsOfAF
     EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), 0);
     const auto isShader = driverFunction<PFNGLISSHADERPROC>("glIsShader");
     EXPECT_NE(failed.program, 0u);
-    EXPECT_FALSE(isShader(failed.vertexShader) || isShader(failed.fragmentShader) ||
-                 driverFunction<PFNGLISPROGRAMPROC>("glIsProgram")(failed.program));
+    EXPECT_FALSE(isShader(failed.vertexShader));
+    EXPECT_FALSE(isShader(failed.fragmentShader));
+    EXPECT_FALSE(driverFunction<PFNGLISPROGRAMPROC>("glIsProgram")(failed.program));
     EXPECT_EQ(manager_.slotCount(), 0);
     EXPECT_NO_GL_ERROR();
 }
@@ -217,7 +218,8 @@ void placeTrap(GLuint list) {
 TEST_F(OverlayFontTest, GlyphsAreWhiteUprightOnTheBaselineAdvanceOneCellEachAndUnprintableBytesAreSkipped) {
     ASSERT_NE(overlayFontListBase(), 0u) << "a fixed-pitch face is installed on the test machine";
     const float glyph = advanceOf("x");
-    EXPECT_TRUE(glyph >= 8.0f && glyph <= 11.0f) << "a 16-pixel face advances " << glyph;
+    EXPECT_GE(glyph, 8.0f) << "a 16-pixel face's advance";
+    EXPECT_LE(glyph, 11.0f) << "a 16-pixel face's advance";
     const std::vector<int> rows = inkRows("T");
     const int bottom = firstInk(rows);
     const int top = static_cast<int>(rows.rend() - std::find_if(rows.rbegin(), rows.rend(), [](int n) { return n; }));
@@ -250,8 +252,10 @@ TEST_F(OverlayFontTest, WithoutGlyphListsNothingIsDrawnAndAMissingFaceIsNamedOnc
     testing::internal::CaptureStderr();
     createOverlayFontFromFamilies(-16, {});
     const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(std::count(errors.begin(), errors.end(), '\n') == 1 && overlayFontListBase() == 0u) << errors;
-    EXPECT_TRUE(firstInk(inkRows("FPS: 60")) == 128 && advanceOf("FPS: 60") == 0.0f) << "nothing drawn";
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(overlayFontListBase(), 0u);
+    EXPECT_EQ(firstInk(inkRows("FPS: 60")), 128) << "nothing drawn";
+    EXPECT_EQ(advanceOf("FPS: 60"), 0.0f) << "the pen stays";
     EXPECT_NO_GL_ERROR();
 }
 

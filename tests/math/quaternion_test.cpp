@@ -20,9 +20,16 @@ Quaternion axisAngle(const Vector3& axis, float angle, float scale = 1.0f) {
 
 TEST(QuaternionTest, HamiltonProductAndInverse) {
     const Quaternion i(1, 0, 0, 0), j(0, 1, 0, 0), k(0, 0, 1, 0), ij = i * j, ji = j * i, kk = k * k;
-    EXPECT_TRUE(ij.z == 1 && ij.w == 0 && ji.z == -1 && kk.w == -1 && kk.x == 0);
+    EXPECT_EQ(ij.z, 1.0f) << "i j = k";
+    EXPECT_EQ(ij.w, 0.0f) << "i j = k";
+    EXPECT_EQ(ji.z, -1.0f) << "j i = -k";
+    EXPECT_EQ(kk.w, -1.0f) << "k k = -1";
+    EXPECT_EQ(kk.x, 0.0f) << "k k = -1";
     const Quaternion q(0.3f, -1.2f, 2.5f, 0.7f), p = q * inverse(q), stored = inverse(q);
-    EXPECT_LT(std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) + std::fabs(p.w - 1.0f), 4e-6f);
+    EXPECT_NEAR(p.x, 0.0f, 2e-6f);
+    EXPECT_NEAR(p.y, 0.0f, 2e-6f);
+    EXPECT_NEAR(p.z, 0.0f, 2e-6f);
+    EXPECT_NEAR(p.w, 1.0f, 2e-6f);
     expectNear({stored.x, stored.w, 0.0f}, {-0.3f / 8.27f, 0.7f / 8.27f, 0.0f}, 1e-7f);
 }
 

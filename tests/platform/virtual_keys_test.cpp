@@ -13,12 +13,18 @@ TEST(VirtualKeysTest, SdlKeysMapToWindowsCodesAndBack) {
     for (const auto& [sdl, code] : keys) EXPECT_EQ(virtualKeyFromSdlKeycode(sdl), code) << SDL_GetKeyName(sdl);
     for (int code = 0; code < 256; ++code) {
         const std::int32_t keycode = sdlKeycodeFromVirtualKey(code);
-        EXPECT_TRUE(keycode == SDLK_UNKNOWN || virtualKeyFromSdlKeycode(keycode) == code) << code;
+        if (keycode != SDLK_UNKNOWN) {
+            EXPECT_EQ(virtualKeyFromSdlKeycode(keycode), code);
+        }
     }
     EXPECT_EQ(sdlKeycodeFromVirtualKey(vk::letter('W')), SDLK_w);
 }
 
 TEST(VirtualKeysTest, AltHeldAltItselfAndF10AreSystemKeys) {
-    EXPECT_TRUE(isSystemKey(vk::letter('Q'), true) && isSystemKey(vk::kF10, false) && isSystemKey(vk::kMenu, false));
-    EXPECT_FALSE(isSystemKey(vk::letter('Q'), false) || isSystemKey(vk::kF1, false) || isSystemKey(vk::kEscape, false));
+    EXPECT_TRUE(isSystemKey(vk::letter('Q'), true)) << "Alt held";
+    EXPECT_TRUE(isSystemKey(vk::kF10, false));
+    EXPECT_TRUE(isSystemKey(vk::kMenu, false)) << "Alt itself";
+    EXPECT_FALSE(isSystemKey(vk::letter('Q'), false));
+    EXPECT_FALSE(isSystemKey(vk::kF1, false));
+    EXPECT_FALSE(isSystemKey(vk::kEscape, false));
 }

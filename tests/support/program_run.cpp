@@ -1,6 +1,7 @@
 // ProgramRun: process control for end-to-end tests (fork, exec, wait with timeout, signals, xdotool).
 #include "support/program_run.h"
 
+#include <FreeImage.h>
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
@@ -18,6 +19,18 @@
 #include "support/scratch_directory.h"
 
 namespace fs = std::filesystem;
+
+std::vector<unsigned char> loadPicture(const std::string& path, unsigned width, unsigned height) {
+    std::vector<unsigned char> pixels;
+    FIBITMAP* bitmap = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+    if (bitmap != nullptr && FreeImage_GetWidth(bitmap) == width && FreeImage_GetHeight(bitmap) == height &&
+        FreeImage_GetBPP(bitmap) == 24) {
+        pixels.resize(std::size_t{width} * height * 3);
+        FreeImage_ConvertToRawBits(pixels.data(), bitmap, int(width * 3), 24, 0, 0, 0, FALSE);
+    }
+    FreeImage_Unload(bitmap);
+    return pixels;
+}
 
 void sleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -42,6 +55,13 @@ void sendKeys(const std::string& window, const std::string& action, const std::s
     runCommand("xdotool " + activate + action + " " + keys + " 2>/dev/null");
 }
 
+void tapKey(const std::string& window, const std::string& key, int milliseconds) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", milliseconds / 1000.0);
+    runCommand("xdotool windowactivate --sync " + window + " keydown " + key + " sleep " + seconds + " keyup " + key +
+               " 2>/dev/null");
+}
+
 std::string runCommand(const std::string& command) {
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
@@ -53,10 +73,11 @@ std::string runCommand(const std::string& command) {
     return output;
 }
 
-ProgramRun::ProgramRun() {
+ProgramRun::ProgramRun(bool withRunData) : program_(std::string(LUMIVOR_RUN_DIR) + "/lumivor") {
     std::string pattern = (fs::temp_directory_path() / "lumivor-run-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch run directory");
     directory_ = pattern;
+    if (!withRunData) return;
     linkRunData(directory_);
     fs::copy_file(fs::path(LUMIVOR_RUN_DIR) / "config.cfg", file("config.cfg"));
 }
@@ -131,7 +152,7 @@ void ProgramRun::prepareUnprivilegedRun(std::vector<std::string>& environment) c
 bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> environment = extraEnvironment;
     if (unprivileged_) prepareUnprivilegedRun(environment);
-    const std::string program = unprivileged_ ? file("lumivor") : std::string(LUMIVOR_RUN_DIR) + "/lumivor";
+    const std::string program = unprivileged_ ? file("lumivor") : program_;
     const std::string out = file("stdout.txt"), err = file("stderr.txt");
     exitStatus_ = -1;
     pid_ = fork();
@@ -140,7 +161,13 @@ bool ProgramRun::start(const std::vector<std::string>& arguments, const std::vec
         std::freopen(err.c_str(), "w", stderr) == nullptr) {
         _exit(126);
     }
-    for (const std::string& assignment : environment) putenv(const_cast<char*>(assignment.c_str()));
+    for (const std::string& assignment : environment) {
+        if (assignment.find('=') == std::string::npos) {
+            unsetenv(assignment.c_str());
+        } else {
+            putenv(const_cast<char*>(assignment.c_str()));
+        }
+    }
     // Standard output and error stay open from before the switch.
     if (unprivileged_ && (setgroups(0, nullptr) != 0 || setgid(group_) != 0 || setuid(user_) != 0)) _exit(126);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};

@@ -9,8 +9,9 @@
 
 class ProgramRun {
 public:
-    // A scratch run directory: config.cfg copied from the build's run directory, its data files linked.
-    ProgramRun();
+    // A scratch run directory: config.cfg copied from the build's run directory, its data files linked; without
+    // run data, an empty scratch folder to start in.
+    explicit ProgramRun(bool withRunData = true);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -27,7 +28,9 @@ public:
     // file permissions apply; false, with the reason, when that account is missing. Otherwise a no-op.
     bool runUnprivileged(std::string& reason);
 
-    // Starts lumivor with the arguments; extraEnvironment entries are NAME=value.
+    // Starts this program instead of the build's lumivor.
+    void useProgram(const std::string& path) { program_ = path; }
+    // Starts lumivor with the arguments; extraEnvironment entries are NAME=value, or NAME alone to unset it.
     bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment = {});
     // The exit code, or 128 + signal; -1 when the program did not end in time.
     int waitForExit(int timeoutMilliseconds);
@@ -46,6 +49,7 @@ private:
     void prepareUnprivilegedRun(std::vector<std::string>& environment) const;
 
     std::string directory_;
+    std::string program_;
     bool unprivileged_ = false;
     uid_t user_ = 0;
     gid_t group_ = 0;
@@ -53,11 +57,15 @@ private:
     int exitStatus_ = -1;
 };
 
+// A 24-bit PNG of the given size, bottom row first, channels in FreeImage's order; empty when it is not one.
+std::vector<unsigned char> loadPicture(const std::string& path, unsigned width = 320, unsigned height = 240);
 // Polls the condition every 50 ms until it holds or the time is up; whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds);
 // Activates the window through the window manager and sends xdotool key names through the X server, as a
 // user's keyboard would (SDL ignores keys sent to a window directly); "keydown"/"keyup" hold and release.
 void sendKeys(const std::string& window, const std::string& action, const std::string& keys);
+// Activates the window and presses the xdotool key name for the milliseconds given, as one quick tap.
+void tapKey(const std::string& window, const std::string& key, int milliseconds);
 // Runs a command through the shell; its standard output, trimmed.
 std::string runCommand(const std::string& command);
 int countOccurrences(const std::string& haystack, const std::string& needle);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "character/skinned_model.h"
@@ -105,5 +106,18 @@ std::vector<std::vector<WorldTransform>> makeFrames(const std::vector<BoneDefini
 // keyframes; false (with a message) when it could not be written.
 bool writeCharacter(std::FILE* file, const std::vector<Part>& parts, const std::vector<BoneDefinition>& skeleton,
                     const std::vector<std::vector<WorldTransform>>& frames);
+
+// ---------------------------------------------------------------- glTF
+
+// Names the character file does not keep: its bones' and materials' names, by number.
+struct CharacterNames {
+    std::vector<std::string> bones;
+    std::vector<std::string> materials;
+};
+
+// Writes the character read back from its file as binary glTF 2.0: meshes,
+// joints, skin, materials and the four clips as stepped animations; false
+// (with a message) when it could not be written.
+bool writeMannequinGltf(const char* path, const SkinnedModel& model, const CharacterNames& names);
 
 }  // namespace character_generator

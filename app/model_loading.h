@@ -1,0 +1,32 @@
+// Model loading for the program: the --model file at start and .gltf/.glb files dropped on the window, through the
+// same two steps (the processor's, which may run on any thread, then the install between frames), every failure
+// reported with its file and cause.
+#pragma once
+
+#include <string>
+
+#include "model/model_file.h"
+#include "state/app_window.h"
+
+// How every model of the run is placed, and whether its triangle counts are printed.
+struct ModelRunOptions {
+    ModelPlacementOptions placement;
+    bool verbose = false;
+};
+void setModelRunOptions(const ModelRunOptions& options);
+const ModelRunOptions& modelRunOptions();
+
+// The main thread's step: makes the loaded model the one in use, or says on
+// standard error and in Log.txt why it cannot be (and, for a drop, in the
+// overlay), leaving the model in use as it was. True when installed.
+bool useLoadedModel(LoadedModel loaded, bool dropped);
+
+// Both steps at once, for the --model file before the window opens.
+bool loadStartModel(const std::string& path);
+
+// A .gltf or .glb file dropped on the window waits for the next frame, which
+// shows "Loading NAME"; loadDroppedModel, after that frame, loads it. The
+// frame clock restarts after a load, so the time spent loading does not jump
+// the camera and the animation.
+void dropModelFile(const std::string& path);
+void loadDroppedModel(AppWindow& window);

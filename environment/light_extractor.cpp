@@ -204,7 +204,7 @@ Vector3 lightDirection(int column, int row, int width, int height) {
 }
 
 LightExtractor::LightExtractor(const float* pixelBuffer, int mapWidth, int mapHeight)
-    : root(std::make_unique<LightRegion>(0, mapWidth, mapHeight / 2 + kHorizonSkipRows, mapHeight)),
+    : root(std::make_unique<LightRegion>(0, mapWidth, firstLightRow(mapHeight), mapHeight)),
       width(mapWidth),
       height(mapHeight),
       pixels(pixelBuffer) {}

@@ -13,6 +13,10 @@ constexpr int kLightTreeDepth = 6;
 // Rows just above the horizon that take no part in the extraction.
 constexpr int kHorizonSkipRows = 32;
 
+// The lowest row of a map of this height that the lights stand for; the rows
+// below it (the ground and the skipped band) are the ground light's.
+inline int firstLightRow(int height) { return height / 2 + kHorizonSkipRows; }
+
 // Where collectLights writes each light's measures besides its direction and
 // colour; an array left null is not written.
 struct LightMeasuresOut {

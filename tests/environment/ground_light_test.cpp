@@ -31,7 +31,7 @@ TEST(GroundLight, ALowerHemisphereOfRadianceLGivesPiLDownwardHalfThatSidewaysAnd
     for (int row = 0; row < kHeight; ++row) {
         for (int column = 0; column < kWidth; ++column) {
             // The lights' rows (from 32 above the horizon up) are the lights' alone, however bright.
-            const bool lightsRow = row >= firstLightRow(kHeight);
+            const bool lightsRow = row >= kHeight / 2 + 32;
             setPixel(map, column, row,
                      row < kHeight / 2 ? kRadiance
                      : lightsRow       ? Vector3(1e6f, 1e6f, 1e6f)

@@ -6,7 +6,8 @@
 // irradiance) and "groundEnergy" (the sum over all lights of energy times the cosine
 // to the ground's normal) weigh the directions. The shadow lookups are the
 // image-based lighting program's, with its "lShadowShift0".."lShadowShift3"
-// and "shadowBias" (see ibl.fsh).
+// and "shadowBias" (see ibl.fsh). The ground's light from below is not a
+// matter of what a point sees of the sky, so this picture leaves it out.
 // Each of the 64 light directions samples the sky; a point adds the energy times
 // the cosine of every direction it sees (not shadowed), over the ground's total,
 // so an open floor is a middle grey whatever the map's scale, and hidden or

@@ -39,7 +39,8 @@
 //   light extraction uses them.
 //
 // The mirror and glossy reflections and the ground are not per light: each of
-// the 16 quads adds a sixteenth of them.
+// the 16 quads adds a sixteenth of them. The light of the map's ground, from
+// below, is added once per pixel by a quad of its own (groundlight.fsh).
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
 // ground seen along the view ray) times the share of the ground's light that
@@ -54,8 +55,9 @@
 // branch included, so the ground and the object results are both computed and
 // one is chosen at the end, and the work is kept to what the picture needs.
 //
-// Whatever a quad adds stays below a sixteenth of the half-float maximum, so the
-// sum of the 16 quads never overflows the target, however bright the map.
+// Whatever a quad adds stays below a seventeenth of the half-float maximum, so
+// the sum of the 16 quads and the ground light's never overflows the target,
+// however bright the map.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
 
@@ -93,8 +95,8 @@ uniform vec4 luminanceWeights;
 
 const float PI = 3.14159265;
 const float kGroupShare = 1.0 / 16.0;
-// The largest half float (65504) shared by the 16 quads that add up in the target.
-const float kQuadLimit = 4094.0;
+// The largest half float (65504) shared by the 17 quads that add up in the target.
+const float kQuadLimit = 3853.0;
 const float kGlossNormalisation = (80.0 + 8.0) / 8.0;  // of the exponent-80 highlight
 const float kFloorAlbedo = 0.45;
 const float kFloorFadeStart = 4.5;

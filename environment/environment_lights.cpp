@@ -9,6 +9,7 @@ void EnvironmentLights::copyToCurrent(int environment) {
     std::copy(solidAngles[environment], solidAngles[environment] + lightCount, currentSolidAngles);
     std::copy(irradiances[environment], irradiances[environment] + lightCount, currentIrradiances);
     std::copy(energies[environment], energies[environment] + lightCount, currentEnergies);
+    currentGroundLight = groundLights[environment];
     currentGroundEnergy = groundEnergies[environment];
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "environment/ground_light.h"
 #include "math/vector3.h"
 #include "state/environment_count.h"
 
@@ -26,6 +27,10 @@ struct EnvironmentLights {
     float currentSolidAngles[kMaxLights] = {};
     Vector3 currentIrradiances[kMaxLights];
     float currentEnergies[kMaxLights] = {};
+    // The light of the map's part below the lights (its ground), which
+    // lights the objects from below.
+    GroundLight groundLights[kEnvironmentCount];
+    GroundLight currentGroundLight;
     // The light that reaches open ground from all of an environment's lights
     // (energy times cosine to the ground's normal, summed); the ground's
     // shadow share is measured against it.

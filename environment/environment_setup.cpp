@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "environment/environment_map.h"
+#include "environment/ground_light.h"
 #include "environment/light_extractor.h"
 #include "gpu/logger.h"
 
@@ -17,16 +18,15 @@ namespace {
 constexpr int kChannels = 3;
 constexpr size_t kPixelFloats = static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels;
 
-// Environment e's lights from its map's pixels, and the ground's share of their energy.
-void storeLights(int environment, const float* pixels) {
+}  // namespace
+
+void storeLights(int environment, const float* pixels, int width, int height) {
     EnvironmentLights& lights = environmentLights();
-    extractLights(pixels, kEnvironmentMapSize, kEnvironmentMapSize, lights.directions[environment],
-                  lights.colours[environment],
+    extractLights(pixels, width, height, lights.directions[environment], lights.colours[environment],
                   {lights.solidAngles[environment], lights.irradiances[environment], lights.energies[environment]});
+    lights.groundLights[environment] = projectGroundLight(pixels, width, height);
     lights.updateGroundEnergy(environment);
 }
-
-}  // namespace
 
 void loadEnvironments(GLuint textures[kEnvironmentCount]) {
     FreeImage_Initialise(FALSE);
@@ -50,7 +50,7 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]) {
             }
             std::fill(pixels.begin(), pixels.end(), 0.0f);
         }
-        storeLights(environment, pixels.data());
+        storeLights(environment, pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize);
     }
 }
 
@@ -66,7 +66,7 @@ bool replaceEnvironment(int environment, const std::string& path, GLuint texture
     // The same read-back as at start-up, so the lights match a start with this file.
     std::vector<float> pixels(kPixelFloats);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, pixels.data());
-    storeLights(environment, pixels.data());
+    storeLights(environment, pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize);
     glDeleteTextures(1, &textures[environment]);
     textures[environment] = texture;
     EnvironmentLights& lights = environmentLights();

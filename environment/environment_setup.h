@@ -1,4 +1,4 @@
-// Environment start-up: the three maps loaded in order, each turned into its 64 lights.
+// Environment start-up: the three maps loaded in order, each turned into its 64 lights and its ground light.
 #pragma once
 
 #include <GL/gl.h>
@@ -24,5 +24,8 @@ void loadEnvironments(GLuint textures[kEnvironmentCount]);
 // of the run. On failure nothing changes and cause says why.
 bool replaceEnvironment(int environment, const std::string& path, GLuint textures[kEnvironmentCount],
                         std::string& cause);
+// Environment e's lights, ground light and ground energy from its map's
+// pixels (width x height RGB floats, bottom row first).
+void storeLights(int environment, const float* pixels, int width, int height);
 // Deletes the three textures and shuts FreeImage down.
 void releaseEnvironments(GLuint textures[kEnvironmentCount]);

@@ -1,5 +1,5 @@
-// Deferred lighting pass: adds four shadowed lights per full-target quad; each shadow map's texture matrix maps world
-// positions into it.
+// Deferred lighting pass: adds four shadowed lights per full-target quad, each shadow map's texture matrix mapping
+// world positions into it, then the map's ground light in one more quad.
 #include "frame/lighting_pass.h"
 
 #include <GL/gl.h>
@@ -8,6 +8,7 @@
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_turn.h"
+#include "environment/ground_light.h"
 #include "environment/luminance.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
@@ -33,6 +34,10 @@ const char* const kColourNames[kLightsPerQuad] = {"lColor0", "lColor1", "lColor2
 const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradiance1", "lIrradiance2", "lIrradiance3"};
 const char* const kShadowShiftNames[kLightsPerQuad] = {"lShadowShift0", "lShadowShift1", "lShadowShift2",
                                                        "lShadowShift3"};
+
+const char* const kGroundLightNames[kGroundLightTerms] = {"groundLight0", "groundLight1", "groundLight2",
+                                                          "groundLight3", "groundLight4", "groundLight5",
+                                                          "groundLight6", "groundLight7", "groundLight8"};
 
 // The shadow lookup moves the point along its normal and toward the light by
 // about one shadow-map texel (11 world units over 512 texels), then biases its
@@ -75,6 +80,22 @@ void setPerLightValues(GLSLManager& programs, int program, int slot, int light, 
     transform(resources.shadowProjection[light], inView, projected);
     programs.setUniform4f(program, kShadowShiftNames[slot], 0.5f * projected[0], 0.5f * projected[1],
                           0.5f * projected[2] - kShadowDepthBias, 0.0f);
+}
+
+// Adds the light of the map's ground to the objects: one more quad, with a
+// program of its own, so that the 16 light quads do not repeat its work.
+void addGroundLight(GLSLManager& programs, const EnvironmentTurn& turn, float width, float height) {
+    const IrradianceTerms irradiance = irradianceTerms(environmentLights().currentGroundLight);
+    programs.useProgram(kGroundLightProgram);
+    programs.setUniform4f(kGroundLightProgram, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
+    programs.setUniform1i(kGroundLightProgram, "colMap", kColourUnit);
+    programs.setUniform1i(kGroundLightProgram, "norMap", kNormalUnit);
+    programs.setUniform1i(kGroundLightProgram, "posMap", kPositionUnit);
+    for (int term = 0; term < kGroundLightTerms; ++term) {
+        const Vector3& value = irradiance.terms[term];
+        programs.setUniform4f(kGroundLightProgram, kGroundLightNames[term], value.x, value.y, value.z, 0.0f);
+    }
+    drawFullTargetQuad(width, height, 0.0f);
 }
 
 // Loads the unit's texture matrix: bias and scale from clip space to 0..1,
@@ -170,6 +191,12 @@ void renderLightingPass() {
         // them (the occlusion program).
         programs.setUniform4f(program, "lEnergy", energy[0], energy[1], energy[2], energy[3]);
         drawFullTargetQuad(static_cast<float>(width), static_cast<float>(height), 0.0f);
+    }
+    // The occlusion picture shows what each point sees of the sky, not light,
+    // so only image-based lighting gets the ground's light. A ground-light
+    // program that failed to build adds nothing.
+    if (program == kImageBasedLightingProgram && programs.programLinked(kGroundLightProgram)) {
+        addGroundLight(programs, turn, static_cast<float>(width), static_cast<float>(height));
     }
     glDisable(GL_BLEND);
     if (backgroundMasked) {

@@ -280,11 +280,8 @@ protected:
     static Targets render(const std::vector<float>& pixels) {
         glBindTexture(GL_TEXTURE_2D, sceneResources().environmentTextures[0]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, kSize, kSize, 0, GL_RGB, GL_FLOAT, pixels.data());
-        EnvironmentLights& lights = environmentLights();
-        extractLights(pixels.data(), kSize, kSize, lights.directions[0], lights.colours[0],
-                      {lights.solidAngles[0], lights.irradiances[0], lights.energies[0]});
-        lights.updateGroundEnergy(0);
-        lights.selectEnvironment(0);
+        storeLights(0, pixels.data(), kSize, kSize);
+        environmentLights().selectEnvironment(0);
         frame(0);
         return Targets();
     }
@@ -292,15 +289,23 @@ protected:
 
 }  // namespace
 
-TEST_F(LightStrengthTest, UniformSkyLightsTheMatteSphereTopAsBrightlyAsTheSky) {
-    camera().place(-3.5f, 2.5f, -1.0f, -3.5f, 0.45f, -3.0f, 0.0f, 1.0f, 0.0f);
+// A uniform world: the lights bring the sky's light, the ground light the rest, so the white matte sphere is as bright
+// as the world all round (within what 64 lights and nine harmonics can do).
+TEST_F(LightStrengthTest, UniformWorldLightsTheMatteSphereAsBrightlyAsTheWorldAboveAndBelowItsEquator) {
+    camera().place(-3.5f, 1.6f, -1.2f, -3.5f, 0.45f, -3.0f, 0.0f, 1.0f, 0.0f);
     for (float radiance : {0.25f, 1.0f, 4.0f}) {
-        const std::vector<double> top =
-            matteSphere(render(skyMap(radiance)), [](const Vector3& n) { return n.y > 0.98f; });
+        const Targets image = render(skyMap(radiance));
+        const std::vector<double> top = matteSphere(image, [](const Vector3& n) { return n.y > 0.98f; });
+        const std::vector<double> belowEquator =
+            matteSphere(image, [](const Vector3& n) { return n.y < -0.05f && n.y > -0.3f; });
         ASSERT_GT(top.size(), 20u);
+        ASSERT_GT(belowEquator.size(), 20u);
         const auto [low, high] = std::minmax_element(top.begin(), top.end());
-        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "sky radiance " << radiance;
-        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "sky radiance " << radiance;
+        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "top, sky radiance " << radiance;
+        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "top, sky radiance " << radiance;
+        const auto [lowBelow, highBelow] = std::minmax_element(belowEquator.begin(), belowEquator.end());
+        EXPECT_NEAR(*lowBelow / radiance, 1.0, 0.1) << "below the equator, sky radiance " << radiance;
+        EXPECT_NEAR(*highBelow / radiance, 1.0, 0.1) << "below the equator, sky radiance " << radiance;
     }
 }
 

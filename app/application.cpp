@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
 #include "app/frame_clock.h"
 #include "app/keyboard_controls.h"
@@ -18,6 +19,7 @@
 #include "frame/pass_timer.h"
 #include "frame/scene_lifecycle.h"
 #include "gpu/projections.h"
+#include "panel/settings_panel.h"
 #include "platform/message_box.h"
 #include "platform/native_window.h"
 #include "platform/platform_services.h"
@@ -136,12 +138,14 @@ public:
 
 private:
     void drawOneFrame(AppWindow& window) {
+        updateSettingsPanel();  // its widgets change the scene state like keys do
         clock_.updateFrame(window);
         ++framesDrawn_;
         if (options_.frameLimit > 0 && framesDrawn_ >= options_.frameLimit && programRunning == 1) {
             terminateApplication(window);  // as Escape would: this frame is still drawn and shown
         }
         drawFrame();
+        drawSettingsPanel();              // over the overlay, in the screenshots too
         saveRequestedScreenshot(window);  // F12
         if (programRunning == 0 && !options_.screenshotPath.empty()) {
             takeScreenshot(window, false);
@@ -150,7 +154,7 @@ private:
             dumpLitIfAsked();
         }
         swapNativeWindow(window.native);
-        loadDroppedFiles(window);  // after a frame has said "Loading"
+        applyFinishedLoads(window);  // between two frames
         if (++framesInWindow_ == 1) {
             trace("first frame shown");
         }
@@ -199,6 +203,7 @@ int runApplication(const CommandLineOptions& options) {
         setEnvironmentFile(environment, options.environmentFiles[environment]);
     }
     applySceneOptions(options, sceneState());
+    showSettingsPanel(options.panel);
     AppConfig& config = appConfig();
     config.load();
     setModelRunOptions({{options.modelScale, options.modelActualSize}, options.verbose});
@@ -245,15 +250,22 @@ int runApplication(const CommandLineOptions& options) {
         }
         trace("initialiseScene");
         initialiseScene(appWindow, keyState);
+        openSettingsPanel(appWindow);
+        preparePassTiming();  // the timer queries belong to this window's context
         if (options.benchmark) {
-            enablePassTiming();  // the timer queries belong to this window's context
+            enablePassTiming();
         }
         loop.run(appWindow);
+        if (programRunning == 0) {
+            cancelBackgroundLoads();  // told now, so the workers stop while the scene shuts down
+        }
         loop.captureIfPending(appWindow);
         trace("shutdownScene after %d frames", loop.framesDrawn());
+        closeSettingsPanel();
         shutdownScene();
         destroyAppWindow(appWindow);
     }
+    endBackgroundLoads();
     stopVideo();
     printPassTimings();
     if (loop.litDumpFailed()) {

@@ -176,6 +176,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, CommandLin
             }
         } else if (std::strcmp(arg, "--actual-size") == 0) {
             options.modelActualSize = true;
+        } else if (std::strcmp(arg, "--panel") == 0) {
+            options.panel = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             return CommandLineResult::Help;
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -248,12 +250,14 @@ std::string usageText(const char* programName) {
         "  --model-scale S    multiplies the size of every model of the run (0.001 to 1000)\n"
         "  --actual-size      models keep their own size in metres (the character is 1.8 m tall)\n"
         "                     instead of the character's height\n"
+        "  --panel            start with the settings panel shown (key Tab)\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
         "Keys: 1/2/3 environment, F1/F2 lighting mode, 4/5 supersampling, Q/E exposure,\n"
         "I/J/K/L/U/O move the sphere, Z/X turn the environment, V marks the lights, H help,\n"
-        "mouse and W/A/S/D or arrows fly, Escape quits.\n"
+        "Tab the settings panel, mouse and W/A/S/D or arrows fly, Escape quits.\n"
+        "While the panel is shown the cursor is free: drag outside the panel to turn the view.\n"
         "F12 saves a screenshot in the run directory. Dropping an .hdr or .exr file on the\n"
         "window replaces the current environment's map and lights, a .gltf or .glb file the model.\n"
         "kill -USR1 <pid> switches between full screen and windowed.\n";

@@ -1,5 +1,6 @@
 // Command-line options: answers to the start-up question, dialogs, frame limit, fixed frame time, screenshot, maps,
-// a file opened without an option, the scene's starting turn and light markers, a user's model, help and version.
+// a file opened without an option, the scene's starting turn and light markers, a user's model, the settings panel,
+// help and version.
 #pragma once
 
 #include <string>
@@ -26,6 +27,7 @@ struct CommandLineOptions {
     std::string modelPath;             // --model FILE: a glTF model in place of the character
     float modelScale = 1.0f;           // --model-scale S: multiplies the model's size
     bool modelActualSize = false;      // --actual-size: the model in its own metres
+    bool panel = false;                // --panel: start with the settings panel shown (key Tab)
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -1,8 +1,10 @@
-// Dropped maps: the waiting file and the replacement of the current environment through the environment loader.
+// Dropped maps: the load started as a background job, and the report of its outcome.
 #include "app/environment_drop.h"
 
+#include <cstdint>
 #include <cstdio>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_setup.h"
@@ -10,41 +12,21 @@
 #include "frame/scene_resources.h"
 #include "platform/platform_services.h"
 
-namespace {
-
-struct PendingDrop {
-    std::string path;
-    bool waiting = false;
-};
-
-PendingDrop& pending() {
-    static PendingDrop* const drop = new PendingDrop();
-    return *drop;
-}
-
-}  // namespace
-
 void dropEnvironmentFile(const std::string& path) {
-    pending().path = path;
-    pending().waiting = true;
-    showOverlayStatus("Loading " + fileBaseName(path), 0);
-}
-
-void loadDroppedEnvironment(AppWindow& window) {
-    if (!pending().waiting) {
-        return;
-    }
-    pending().waiting = false;
-    const std::string path = pending().path;
+    // The environment shown when the file was dropped gets it, whatever is shown when it is ready.
     const int environment = environmentLights().currentEnvironment;
-    std::string cause;
-    if (replaceEnvironment(environment, path, sceneResources().environmentTextures, cause)) {
-        clearOverlayStatus();
-        std::fprintf(stderr, "lumivor: environment %d now uses %s\n", environment + 1, path.c_str());
-        std::fflush(stderr);
-    } else {
-        reportDropProblem("Could not load " + path + ": " + cause,
-                          "Could not load " + fileBaseName(path) + ": " + causeHeadline(cause));
-    }
-    window.lastTickCount = platform().ticks();
+    const std::uint32_t droppedAt = platform().ticks();
+    sayOnStandardError("loading " + path + " for environment " + std::to_string(environment + 1));
+    const auto done = [environment, path, droppedAt](const LoadedMap& map) {
+        if (map.loaded()) {
+            clearOverlayStatus();
+            sayOnStandardError("environment " + std::to_string(environment + 1) + " now uses " + path + " (loaded in " +
+                               secondsSince(droppedAt) + " s)");
+        } else {
+            reportDropProblem("Could not load " + path + ": " + map.cause,
+                              "Could not load " + fileBaseName(path) + ": " + causeHeadline(map.cause));
+        }
+    };
+    startBackgroundLoad(LoadKind::EnvironmentMap, fileBaseName(path),
+                        environmentLoadWork(environment, path, sceneResources().environmentTextures, done));
 }

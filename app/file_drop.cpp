@@ -8,8 +8,11 @@
 #include "app/model_loading.h"
 #include "environment/environment_sources.h"
 #include "frame/overlay_status.h"
+#include "platform/platform_services.h"
 
 namespace {
+
+constexpr double kSecondsPerTick = 0.001;
 
 // The name's extension in lower case, empty when it has none.
 std::string lowerCaseExtension(const std::string& path) {
@@ -35,11 +38,6 @@ void dropFile(const std::string& path) {
     }
 }
 
-void loadDroppedFiles(AppWindow& window) {
-    loadDroppedEnvironment(window);
-    loadDroppedModel(window);
-}
-
 std::string causeHeadline(const std::string& cause) {
     std::size_t end = cause.size();
     for (const char* mark : {": ", " (", ", which"}) {
@@ -49,8 +47,18 @@ std::string causeHeadline(const std::string& cause) {
     return cause.substr(0, end);
 }
 
-void reportDropProblem(const std::string& text, const std::string& overlayText) {
+void sayOnStandardError(const std::string& text) {
     std::fprintf(stderr, "lumivor: %s\n", text.c_str());
     std::fflush(stderr);
+}
+
+std::string secondsSince(std::uint32_t ticks) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", (platform().ticks() - ticks) * kSecondsPerTick);
+    return seconds;
+}
+
+void reportDropProblem(const std::string& text, const std::string& overlayText) {
+    sayOnStandardError(text);
     showOverlayStatus(overlayText, kStatusMilliseconds);
 }

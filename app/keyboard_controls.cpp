@@ -6,8 +6,8 @@
 #include "environment/environment_lights.h"
 #include "environment/environment_turn.h"
 #include "frame/figure.h"
+#include "frame/scene_choices.h"
 #include "frame/scene_resources.h"
-#include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "platform/virtual_keys.h"
 #include "state/scene_state.h"
@@ -20,10 +20,6 @@ constexpr float kStepPerMillisecond = 0.002f;
 constexpr float kTurnDegreesPerMillisecond = 0.045f;
 // The frame rate is sampled once more than this many milliseconds have gathered.
 constexpr float kFrameRateWindowMilliseconds = 1000.0f;
-
-// The sky's defocus radius that environments 0 and 1 bring along; 2 keeps the current one.
-constexpr float kFirstEnvironmentNdist = 0.03f;
-constexpr float kSecondEnvironmentNdist = 0.051f;
 
 }  // namespace
 
@@ -59,27 +55,19 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
         state.lightingProgram = kAmbientOcclusionProgram;
     }
 
-    EnvironmentLights& lights = environmentLights();
-    if (down(vk::digit(1))) {
-        state.ndist = kFirstEnvironmentNdist;
-        lights.selectEnvironment(0);
-    }
-    if (down(vk::digit(2))) {
-        state.ndist = kSecondEnvironmentNdist;
-        lights.selectEnvironment(1);
-    }
-    if (down(vk::digit(3))) {
-        lights.selectEnvironment(2);
+    // Keys 1, 2 and 3 select environments 0, 1 and 2 with their sky radius.
+    for (int environment = 0; environment < kEnvironmentCount; ++environment) {
+        if (down(vk::digit(environment + 1))) {
+            chooseEnvironment(environment);
+        }
     }
 
     // No edge detection: a held key rebuilds the targets on every update.
     if (down(vk::digit(4))) {
-        state.supersampling = 1;
-        rebuildRenderTargets();
+        chooseSupersampling(1);
     }
     if (down(vk::digit(5))) {
-        state.supersampling = 2;
-        rebuildRenderTargets();
+        chooseSupersampling(2);
     }
 
     toggleOnPress(vk::letter('H'), state.helpKeyLatch, state.showHelp);
@@ -99,7 +87,7 @@ void updateScene(std::uint32_t elapsedMilliseconds) {
     // X turns the sky toward higher map columns (to the right when looking
     // along -z), Z back; each environment keeps its own angle.
     const float turn = static_cast<float>(elapsedMilliseconds) * kTurnDegreesPerMillisecond;
-    float& rotation = state.environmentRotation[lights.currentEnvironment];
+    float& rotation = state.environmentRotation[environmentLights().currentEnvironment];
     if (down(vk::letter('X'))) rotation = wrapDegrees(rotation + turn);
     if (down(vk::letter('Z'))) rotation = wrapDegrees(rotation - turn);
     keys.forgetPresses();  // each tap counts for one update only

@@ -5,10 +5,12 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/run_directory.h"
+#include "platform/huge_pages.h"
 #include "platform/message_box.h"
 #include "platform/platform_services.h"
 
 int main(int argc, char** argv) {
+    restartWithHugePageHeap(argv);
     CommandLineOptions options;
     std::string message;
     switch (parseCommandLine(argc, argv, options, message)) {

@@ -1,9 +1,14 @@
-// Model loading: options of the run, the install with its messages, the start-up model and the waiting drop.
+// Model loading: options of the run, the install with its messages, the start-up model and the background load of a
+// drop.
 #include "app/model_loading.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
+#include "environment/environment_setup.h"
 #include "environment/environment_sources.h"
 #include "frame/overlay_status.h"
 #include "gpu/logger.h"
@@ -11,16 +16,6 @@
 #include "platform/platform_services.h"
 
 namespace {
-
-struct PendingModel {
-    std::string path;
-    bool waiting = false;
-};
-
-PendingModel& pending() {
-    static PendingModel* const drop = new PendingModel();
-    return *drop;
-}
 
 ModelRunOptions& runOptions() {
     static ModelRunOptions options;
@@ -88,19 +83,24 @@ bool loadStartModel(const std::string& path) {
 }
 
 void dropModelFile(const std::string& path) {
-    pending().path = path;
-    pending().waiting = true;
-    showOverlayStatus("Loading " + fileBaseName(path), 0);
-}
-
-void loadDroppedModel(AppWindow& window) {
-    if (!pending().waiting) return;
-    pending().waiting = false;
-    const std::string path = pending().path;
-    if (useLoadedModel(loadModelFile(path, runOptions().placement), true)) {
-        clearOverlayStatus();
-        std::fprintf(stderr, "lumivor: the model is now %s\n", path.c_str());
-        std::fflush(stderr);
-    }
-    window.lastTickCount = platform().ticks();
+    const std::uint32_t droppedAt = platform().ticks();
+    const ModelPlacementOptions placement = runOptions().placement;
+    // Textures are decoded by FreeImage, which must outlive a window re-creation during the load.
+    const std::shared_ptr<const void> library = holdImageLibrary();
+    sayOnStandardError("loading the model " + path);
+    startBackgroundLoad(
+        LoadKind::Model, fileBaseName(path),
+        [library, path, placement, droppedAt](const CancelFlag& cancelled) -> BackgroundJob::MainThreadStep {
+            // std::function needs a copyable step: the model travels in a shared record.
+            auto loaded = std::make_shared<LoadedModel>(loadModelFile(path, placement));
+            if (cancelled) {
+                return nullptr;
+            }
+            return [loaded, path, droppedAt] {
+                if (useLoadedModel(std::move(*loaded), true)) {
+                    clearOverlayStatus();
+                    sayOnStandardError("the model is now " + path + " (loaded in " + secondsSince(droppedAt) + " s)");
+                }
+            };
+        });
 }

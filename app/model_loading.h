@@ -6,7 +6,6 @@
 #include <string>
 
 #include "model/model_file.h"
-#include "state/app_window.h"
 
 // How every model of the run is placed, and whether its triangle counts are printed.
 struct ModelRunOptions {
@@ -24,9 +23,7 @@ bool useLoadedModel(LoadedModel loaded, bool dropped);
 // Both steps at once, for the --model file before the window opens.
 bool loadStartModel(const std::string& path);
 
-// A .gltf or .glb file dropped on the window waits for the next frame, which
-// shows "Loading NAME"; loadDroppedModel, after that frame, loads it. The
-// frame clock restarts after a load, so the time spent loading does not jump
-// the camera and the animation.
+// A .gltf or .glb file dropped on the window starts loading on a worker
+// thread while frames go on with the model in use (see background_loads.h);
+// the loaded model is installed between two frames.
 void dropModelFile(const std::string& path);
-void loadDroppedModel(AppWindow& window);

@@ -1,9 +1,11 @@
-// The window procedure's message table: close, minimise and restore, keys, and the full-screen toggle.
+// The window procedure's message table: close, minimise and restore, keys, the settings panel and the full-screen
+// toggle.
 #include "app/window_procedure.h"
 
 #include "app/file_drop.h"
 #include "app/screenshot_key.h"
 #include "gpu/projections.h"
+#include "panel/settings_panel.h"
 #include "platform/virtual_keys.h"
 
 int programRunning = 0;
@@ -28,15 +30,20 @@ void windowProc(AppWindow& window, const WindowMessage& message) {
             setPerspectiveProjection(message.width, message.height);
             break;
         case MessageType::KeyDown:
-            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize) {
+            // A key typed into a field of the settings panel is the panel's alone.
+            if (window.keys != nullptr && message.key >= 0 && message.key < kKeyStateSize &&
+                keyReachesScene(message.type, settingsPanelFocus())) {
                 KeyState& keys = *window.keys;
                 // A press, not the repeat of a held key: F12 saves one screenshot
-                // per press, and the update step sees the press even when the key
-                // is up again before it runs.
+                // and Tab shows or hides the panel once per press, and the update
+                // step sees the press even when the key is up again before it runs.
                 if (keys[message.key] == 0) {
                     keys.pressedSinceUpdate[message.key] = 1;
                     if (message.key == vk::function(12)) {
                         requestScreenshot();
+                    }
+                    if (message.key == vk::kTab) {
+                        showSettingsPanel(!settingsPanelShown());
                     }
                 }
                 keys[message.key] = 1;

@@ -2,9 +2,11 @@
 # Frame benchmark: runs the demo at 800 x 600 with supersampling off and on,
 # --frame-time 40 --benchmark, and prints the median frame and per-pass times.
 #
-#   benchmarks/frame-benchmark.sh [REV] [ROUNDS]
+#   benchmarks/frame-benchmark.sh [--panel] [REV] [ROUNDS]
 #
 # Without REV it runs this checkout's build (build/run) ROUNDS times (default 3).
+# With --panel it also runs this build with the settings panel shown (--panel),
+# alternated with the run without it, and prints the ratio panel / this.
 # With REV it also builds that revision in a scratch folder and runs both
 # alternately, each round in the order this, REV, floor, REV-floor, and prints
 # each median and the ratios this / REV and this / floor. The floors are this
@@ -19,6 +21,11 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/revision-build.sh
 source "$root/scripts/revision-build.sh"
+with_panel=0
+if [ "${1:-}" = "--panel" ]; then
+    with_panel=1
+    shift
+fi
 revision="${1:-}"
 rounds="${2:-3}"
 frames=10
@@ -27,6 +34,12 @@ run_dir="${LUMIVOR_RUN_DIR:-$root/build/run}"
 
 builds=(this)
 declare -A source_dir=([this]="$run_dir")
+declare -A extra_options=()
+if [ "$with_panel" = 1 ]; then
+    builds+=(panel)
+    source_dir[panel]="$run_dir"
+    extra_options[panel]="--panel"
+fi
 if [ -n "$revision" ]; then
     echo "building $revision in a scratch folder ..." >&2
     build_revision "$revision"
@@ -57,8 +70,9 @@ for round in $(seq 1 "$rounds"); do
             dir="${!dir_var}"
             options=()
             [ "$build" = this ] && read -r -a options <<<"${LUMIVOR_THIS_OPTIONS:-}"
+            # shellcheck disable=SC2086 # the extra options are words
             output="$(cd "$dir" && ./lumivor --windowed --no-dialogs --frames "$frames" --frame-time 40 --benchmark \
-                "${options[@]}" 2>/dev/null)"
+                "${options[@]}" ${extra_options[$build]:-} 2>/dev/null)"
             echo "round $round, supersampling $factor, $build" >&2
             # One line per figure: build factor name milliseconds
             awk -v b="$build" -v f="$factor" '
@@ -90,6 +104,8 @@ for factor, label in (("1", "supersampling off"), ("2", "supersampling on")):
     header = f"{'':24}" + "".join(f"{b:>11}" for b in builds)
     if "base" in builds:
         header += f"{'this/base':>11}{'this/floor':>11}{'base/floor':>11}"
+    if "panel" in builds:
+        header += f"{'panel/this':>11}"
     print(header)
     for name in names:
         med = {b: statistics.median(values[(b, factor, name)]) for b in builds if (b, factor, name) in values}
@@ -98,5 +114,7 @@ for factor, label in (("1", "supersampling off"), ("2", "supersampling on")):
             line += f"{med['this'] / med['base']:11.2f}"
             if name == "lighting" and med.get("floor", 0) > 0 and med.get("base-floor", 0) > 0:
                 line += f"{med['this'] / med['floor']:11.2f}{med['base'] / med['base-floor']:11.2f}"
+        if "panel" in builds and med.get("this", 0) > 0 and "panel" in med:
+            line += f"{med['panel'] / med['this']:11.2f}"
         print(line)
 PY

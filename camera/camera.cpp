@@ -35,6 +35,10 @@ void Camera::update() {
 }
 
 void Camera::applyMouseLook() {
+    if (input_.mouseLook == MouseLook::FreeCursor) {
+        applyDragLook();
+        return;
+    }
     // The centre of the configured size in screen coordinates, not the
     // window's own centre.
     const int centreX = screenWidth_ / 2;
@@ -58,9 +62,31 @@ void Camera::applyMouseLook() {
         return;
     }
     platform().setCursorPosition(centreX, centreY);
+    turnByCursor(cursorX - centreX, cursorY - centreY);
+}
 
-    const float yaw = static_cast<float>(centreX - cursorX) / kPixelsPerRadian;
-    const float pitchDelta = static_cast<float>(centreY - cursorY) / kPixelsPerRadian;
+void Camera::applyDragLook() {
+    cursorReleased_ = true;
+    if (!input_.turning) {
+        dragging_ = false;
+        return;
+    }
+    int cursorX = 0;
+    int cursorY = 0;
+    platform().cursorPosition(cursorX, cursorY);
+    // The first frame of a drag only notes where it starts.
+    if (dragging_) {
+        turnByCursor(cursorX - dragX_, cursorY - dragY_);
+    }
+    dragging_ = true;
+    dragX_ = cursorX;
+    dragY_ = cursorY;
+}
+
+void Camera::turnByCursor(int right, int down) {
+    // Moving the cursor right turns the view right (a negative yaw); moving it up tilts the view up.
+    const float yaw = static_cast<float>(-right) / kPixelsPerRadian;
+    const float pitchDelta = static_cast<float>(-down) / kPixelsPerRadian;
     previousPitch_ = pitch_;
     pitch_ += pitchDelta;
 
@@ -96,6 +122,9 @@ void Camera::rotateView(float angle, float x, float y, float z) {
 }
 
 void Camera::applyMovementKeys() {
+    if (!input_.movementKeys) {
+        return;
+    }
     PlatformServices& services = platform();
     const float distance = frameInterval_;
     // Each test stands alone: opposite keys held together cancel.
@@ -132,6 +161,12 @@ void Camera::updateFrameTimer() {
     frameInterval_ = clockRead_ ? now - lastClockSeconds_ : 0.0f;
     lastClockSeconds_ = now;
     clockRead_ = true;
+}
+
+void Camera::restartClock() {
+    if (clockRead_) {
+        lastClockSeconds_ = static_cast<float>(platform().ticks()) * kSecondsPerTick;
+    }
 }
 
 void Camera::applyLookAt() const {

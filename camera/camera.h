@@ -3,6 +3,21 @@
 
 #include "math/vector3.h"
 
+// How the mouse turns the view. Recentre: the cursor is taken back to the
+// centre every frame and its offset turns the view. FreeCursor (while the
+// settings panel is shown): the cursor stays where the user puts it, and the
+// view turns by the cursor's movement only while `turning` is set (a button
+// held down after a press outside the panel).
+enum class MouseLook { Recentre, FreeCursor };
+
+// What the camera may read in a frame; the default reads everything, as a
+// first-person camera without a panel does.
+struct CameraInput {
+    MouseLook mouseLook = MouseLook::Recentre;
+    bool turning = false;      // FreeCursor only
+    bool movementKeys = true;  // false while the panel takes the keyboard
+};
+
 class Camera {
 public:
     // Tilt limit in radians: the single-precision value just under pi/3.
@@ -19,6 +34,9 @@ public:
     // so movement uses the interval measured at the end of the previous update.
     void update();
 
+    // Reads the input of the frames to come.
+    void setInput(const CameraInput& input) { input_ = input; }
+
     void applyMouseLook();
     // Turns `view` about `position` by the right-handed rotation of angle
     // radians about the unit axis (x, y, z).
@@ -29,6 +47,12 @@ public:
     // Moves eye and view point sideways along `strafe`, in x and z only.
     void strafeBy(float distance);
     void updateFrameTimer();
+    // Takes the clock's reading now as the latest update's, so that the next
+    // update measures only the time since: called after the main thread has
+    // spent time outside the frames (a map switch, start-up), which would
+    // otherwise move the camera by that whole time in one frame. Before the
+    // first update there is nothing to restart.
+    void restartClock();
 
     // gluLookAt with the eye, the view point and the up vector on the current matrix.
     void applyLookAt() const;
@@ -50,8 +74,20 @@ private:
     float frameInterval_ = 0.0f;
     float lastClockSeconds_ = 0.0f;
     bool clockRead_ = false;
-    // Set while the cursor belongs to other windows (an unfocused window).
+    // Turns by a cursor movement of (right, down) pixels: 1/500 radian per
+    // pixel, the tilt held within the limit.
+    void turnByCursor(int right, int down);
+    // FreeCursor: turns by the cursor's movement since the last frame of a drag.
+    void applyDragLook();
+
+    CameraInput input_;
+    // Set while the cursor belongs to other windows (an unfocused window) or
+    // roams free: back to recentring, it is taken to the centre without a turn.
     bool cursorReleased_ = false;
+    // FreeCursor: a drag is under way, and where its cursor was last frame.
+    bool dragging_ = false;
+    int dragX_ = 0;
+    int dragY_ = 0;
 };
 
 // The program's one camera.

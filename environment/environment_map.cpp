@@ -3,21 +3,23 @@
 
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
-#include "environment/exr_header.h"
+#include "environment/map_header.h"
 #include "environment/map_values.h"
 #include "platform/file_mapping.h"
 
 namespace {
 
 constexpr int kChannels = 3;
-constexpr size_t kMaxMemoryFileBytes = 0xFFFFFFFFu;
 
-// FreeImage's own words about the latest failure; its readers report through this callback.
+// FreeImage's own words about the latest failure on this thread; its readers
+// report through one callback, called on the thread that decodes.
 std::string& freeImageMessage() {
-    static std::string message;
+    thread_local std::string message;
     return message;
 }
 
@@ -27,6 +29,53 @@ void keepFreeImageMessage(FREE_IMAGE_FORMAT /*format*/, const char* message) {
         freeImageMessage().pop_back();
     }
 }
+
+// The file's bytes as FreeImage reads them; a raised cancel flag makes every
+// further read come back empty, which ends the decoder at its next read.
+struct MemoryStream {
+    const unsigned char* bytes;
+    size_t size;
+    size_t position;
+    const CancelFlag* cancelled;
+    bool stopped = false;
+};
+
+unsigned DLL_CALLCONV readStream(void* buffer, unsigned itemSize, unsigned count, fi_handle handle) {
+    MemoryStream& stream = *static_cast<MemoryStream*>(handle);
+    if (stream.cancelled != nullptr && *stream.cancelled) {
+        stream.stopped = true;
+        return 0;
+    }
+    if (itemSize == 0) {
+        return 0;
+    }
+    const size_t items = std::min<size_t>(count, (stream.size - stream.position) / itemSize);
+    std::memcpy(buffer, stream.bytes + stream.position, items * itemSize);
+    stream.position += items * itemSize;
+    return static_cast<unsigned>(items);
+}
+
+unsigned DLL_CALLCONV writeNothing(void* /*buffer*/, unsigned /*itemSize*/, unsigned /*count*/, fi_handle /*handle*/) {
+    return 0;
+}
+
+int DLL_CALLCONV seekStream(fi_handle handle, long offset, int origin) {
+    MemoryStream& stream = *static_cast<MemoryStream*>(handle);
+    const long base = origin == SEEK_SET   ? 0
+                      : origin == SEEK_CUR ? static_cast<long>(stream.position)
+                                           : static_cast<long>(stream.size);
+    if (offset < -base || offset > static_cast<long>(stream.size) - base) {
+        return -1;
+    }
+    stream.position = static_cast<size_t>(base + offset);
+    return 0;
+}
+
+long DLL_CALLCONV tellStream(fi_handle handle) {
+    return static_cast<long>(static_cast<MemoryStream*>(handle)->position);
+}
+
+FreeImageIO memoryStreamIo() { return FreeImageIO{readStream, writeNothing, seekStream, tellStream}; }
 
 FIBITMAP* refuse(std::string* cause, const std::string& text) {
     if (cause != nullptr) {
@@ -61,8 +110,21 @@ ReplacedValues replaceUnusableImageValues(FIBITMAP* rgb) {
     return replaced;
 }
 
-// Stretches an RGB float image to width x height and unloads it.
-FIBITMAP* rescaleImage(FIBITMAP* rgb, int width, int height, std::string* cause) {
+// The header check and the decoding of a file held in memory; replaced, when
+// given, counts the values the decoding replaced.
+FIBITMAP* loadFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels, std::string* cause,
+                         ReplacedValues* replaced) {
+    MapPicture picture;
+    std::string problem;
+    if (probeMapHeader(bytes, size, size, maxPixels, picture, problem) != HeaderProbe::Known) {
+        return refuse(cause, problem);
+    }
+    return decodeEnvironmentImage(bytes, size, picture.format, nullptr, cause, replaced);
+}
+
+}  // namespace
+
+FIBITMAP* rescaleEnvironmentImage(FIBITMAP* rgb, int width, int height, std::string* cause) {
     if (rgb == nullptr) {
         return nullptr;
     }
@@ -78,38 +140,55 @@ FIBITMAP* rescaleImage(FIBITMAP* rgb, int width, int height, std::string* cause)
     return rescaled;
 }
 
-// The loader behind both public ones; replaced, when given, counts the values it replaced.
-FIBITMAP* loadFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels, std::string* cause,
-                         ReplacedValues* replaced) {
-    // The memory handle counts bytes in 32 bits.
-    if (size > kMaxMemoryFileBytes) {
-        return refuse(cause, "too large: " + std::to_string(size) + " bytes (the limit is 4 GB)");
+FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
+    // Mapped once: the header check and FreeImage read the same bytes.
+    FileMapping file;
+    if (!file.open(fileName)) {
+        return refuse(cause, file.failure());
     }
-    FREE_IMAGE_FORMAT format = FIF_HDR;
-    if (isOpenExr(bytes, size)) {
-        format = FIF_EXR;
-        const std::string problem = checkExrHeader(bytes, size, maxPixels);
-        if (!problem.empty()) {
-            return refuse(cause, problem);
-        }
-    } else {
-        const HdrHeaderCheck check = checkHdrHeader(bytes, size, maxPixels);
-        if (check.status != HdrHeaderStatus::Acceptable) {
-            return refuse(cause, check.status == HdrHeaderStatus::NotRadiance ? "not a Radiance HDR or OpenEXR file"
-                                                                              : check.cause);
-        }
+    ReplacedValues replaced;
+    FIBITMAP* image = loadFromMemory(file.data(), file.size(), kMaxHdrPixels, cause, &replaced);
+    reportReplacedValues(fileName, replaced);
+    return image;
+}
+
+void reportReplacedValues(const std::string& fileName, const ReplacedValues& replaced) {
+    if (replaced.total() > 0) {
+        std::fprintf(stderr, "Environment map \"%s\": %s\n", fileName.c_str(),
+                     describeReplacedValues(replaced).c_str());
     }
-    // FreeImage only reads through the memory handle; the cast drops a const it never needed.
-    FIMEMORY* memory = FreeImage_OpenMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size));
-    if (memory == nullptr) {
-        return refuse(cause, "not enough memory to read it");
-    }
-    FreeImage_SetOutputMessage(keepFreeImageMessage);
+}
+
+FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
+    return rescaleEnvironmentImage(loadEnvironmentImage(fileName, cause), width, height, cause);
+}
+
+FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
+                                                 std::uint64_t maxPixels, std::string* cause) {
+    return rescaleEnvironmentImage(loadEnvironmentImageFromMemory(bytes, size, maxPixels, cause), width, height, cause);
+}
+
+FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
+                                         std::string* cause) {
+    return loadFromMemory(bytes, size, maxPixels, cause, nullptr);
+}
+
+FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFormat format, const CancelFlag* cancelled,
+                                 std::string* cause, ReplacedValues* replaced) {
+    // One callback for every thread, set once; each thread keeps its own message.
+    static std::once_flag callbackSet;
+    std::call_once(callbackSet, [] { FreeImage_SetOutputMessage(keepFreeImageMessage); });
     freeImageMessage().clear();
-    FIBITMAP* loaded = FreeImage_LoadFromMemory(format, memory, 0);
-    FreeImage_CloseMemory(memory);
+    // FreeImage's OpenEXR reader can loop for ever on a read that comes back
+    // short inside its header, so only the Radiance reader is stopped that way.
+    MemoryStream stream{bytes, size, 0, format == MapFormat::Radiance ? cancelled : nullptr};
+    FreeImageIO io = memoryStreamIo();
+    FIBITMAP* loaded = FreeImage_LoadFromHandle(format == MapFormat::OpenExr ? FIF_EXR : FIF_HDR, &io, &stream, 0);
     if (loaded == nullptr) {
         const std::string& said = freeImageMessage();
+        if (stream.stopped) {
+            return refuse(cause, "cancelled");
+        }
         if (said.find("read error") != std::string::npos) {
             return refuse(cause, "truncated: its picture data ends early (FreeImage: " + said + ")");
         }
@@ -125,36 +204,6 @@ FIBITMAP* loadFromMemory(const unsigned char* bytes, size_t size, std::uint64_t 
     return rgb;
 }
 
-}  // namespace
-
-FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
-    // Mapped once: the header check and FreeImage read the same bytes.
-    FileMapping file;
-    if (!file.open(fileName)) {
-        return refuse(cause, file.failure());
-    }
-    ReplacedValues replaced;
-    FIBITMAP* image = loadFromMemory(file.data(), file.size(), kMaxHdrPixels, cause, &replaced);
-    if (replaced.total() > 0) {
-        std::fprintf(stderr, "Environment map \"%s\": %s\n", fileName, describeReplacedValues(replaced).c_str());
-    }
-    return image;
-}
-
-FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
-    return rescaleImage(loadEnvironmentImage(fileName, cause), width, height, cause);
-}
-
-FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, int width, int height,
-                                                 std::uint64_t maxPixels, std::string* cause) {
-    return rescaleImage(loadEnvironmentImageFromMemory(bytes, size, maxPixels, cause), width, height, cause);
-}
-
-FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
-                                         std::string* cause) {
-    return loadFromMemory(bytes, size, maxPixels, cause, nullptr);
-}
-
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
@@ -165,32 +214,14 @@ void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {
     }
 }
 
-bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height, std::string* cause) {
-    FIBITMAP* image = loadRescaledEnvironmentImage(fileName, width, height, cause);
-    uploadEnvironmentTexture(image, textureOut);
-    if (image != nullptr) {
-        FreeImage_Unload(image);
-    }
-    return image != nullptr;
-}
-
-void uploadEnvironmentTexture(FIBITMAP* image, GLuint& textureOut) {
-    GLsizei imageWidth = 0;
-    GLsizei imageHeight = 0;
-    const void* data = nullptr;
-    if (image != nullptr) {
-        imageWidth = static_cast<GLsizei>(FreeImage_GetWidth(image));
-        imageHeight = static_cast<GLsizei>(FreeImage_GetHeight(image));
-        data = FreeImage_GetBits(image);
-    }
+void uploadEnvironmentPixels(const float* pixels, int width, int height, GLuint& textureOut) {
     glGenTextures(1, &textureOut);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, textureOut);
     // RGB float rows are 12 * width bytes, always a multiple of the default
-    // unpack alignment of 4, so FreeImage's rows upload without padding.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, imageWidth, imageHeight, 0, GL_RGB, GL_FLOAT, data);
+    // unpack alignment of 4, so packed rows upload as they are.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, width, height, 0, GL_RGB, GL_FLOAT, pixels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    // The texture stays bound: the start-up sequence reads it back.
     glDisable(GL_TEXTURE_2D);
 }

@@ -11,6 +11,9 @@
 #include <string>
 
 #include "environment/hdr_header.h"
+#include "environment/map_header.h"
+#include "environment/map_values.h"
+#include "platform/background_job.h"
 
 // Reads fileName as an RGB float image at its own size. A file that starts
 // with the OpenEXR magic number is read as OpenEXR, anything else as Radiance
@@ -27,6 +30,20 @@ FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause = nullpt
 FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size,
                                          std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
 
+// Decodes a file held in memory whose header probeMapHeader has accepted as
+// format, replacing NaN, infinite and negative values as loadEnvironmentImage
+// does; replaced, when given, counts them. A raised cancel flag stops a
+// Radiance map at the decoder's next read (the result is then null); OpenEXR
+// maps decode to the end. Safe to run on several threads at once for
+// different files once FreeImage has been initialised on the main thread.
+FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFormat format, const CancelFlag* cancelled,
+                                 std::string* cause, ReplacedValues* replaced = nullptr);
+// Says on standard error how many values of fileName were replaced, if any.
+void reportReplacedValues(const std::string& fileName, const ReplacedValues& replaced);
+// Stretches an RGB float image to width x height with the B-spline filter
+// and unloads it; null (with the cause) when that fails.
+FIBITMAP* rescaleEnvironmentImage(FIBITMAP* rgb, int width, int height, std::string* cause);
+
 // Both of the above, then stretched to width x height with the B-spline
 // filter, also when the map already has that size.
 FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause = nullptr);
@@ -38,11 +55,7 @@ FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, siz
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut);
 
 // Creates textureOut, a width x height GL_RGB32F_ARB texture with nearest
-// filtering, from the file; the texture is left bound to GL_TEXTURE_2D so
-// that it can be read back. A file that cannot be read still gets its texture
-// name, with size 0 x 0, and the result is false, with the cause when asked.
-bool loadEnvironmentMap(const char* fileName, GLuint& textureOut, int width, int height, std::string* cause = nullptr);
-
-// Uploads an RGB float image as a new width x height texture, as
-// loadEnvironmentMap does; null image gives a 0 x 0 texture.
-void uploadEnvironmentTexture(FIBITMAP* image, GLuint& textureOut);
+// filtering, from packed RGB floats, bottom row first; null pixels with a
+// 0 x 0 size give the texture of a map that could not be read. The texture is
+// left bound to GL_TEXTURE_2D. Main thread.
+void uploadEnvironmentPixels(const float* pixels, int width, int height, GLuint& textureOut);

@@ -1,4 +1,4 @@
-// Environment sources: the table of map files, built-in names until the user replaces one.
+// Environment sources: the table of map files, built-in names until the user replaces one, and their kept pixels.
 #include "environment/environment_sources.h"
 
 #include <cctype>
@@ -9,6 +9,7 @@ struct Sources {
     std::string files[kEnvironmentCount];
     bool chosen[kEnvironmentCount] = {};
     bool failed[kEnvironmentCount] = {};
+    std::shared_ptr<const float> kept[kEnvironmentCount];
     Sources() {
         for (int e = 0; e < kEnvironmentCount; ++e) {
             files[e] = kEnvironmentFiles[e];
@@ -31,6 +32,7 @@ void setEnvironmentFile(int environment, const std::string& path) {
     }
     sources().chosen[environment] = !path.empty();
     sources().failed[environment] = false;
+    sources().kept[environment].reset();
     sources().files[environment] = path.empty() ? std::string(kEnvironmentFiles[environment]) : path;
 }
 
@@ -41,6 +43,14 @@ bool environmentFileChosen(int environment) { return sources().chosen[environmen
 void setEnvironmentFileFailed(int environment, bool failed) { sources().failed[environment] = failed; }
 
 bool environmentFileFailed(int environment) { return sources().failed[environment]; }
+
+void keepEnvironmentPixels(int environment, std::shared_ptr<const float> pixels) {
+    if (environment >= 0 && environment < kEnvironmentCount) {
+        sources().kept[environment] = std::move(pixels);
+    }
+}
+
+std::shared_ptr<const float> keptEnvironmentPixels(int environment) { return sources().kept[environment]; }
 
 std::string environmentFileLabel(int environment) { return fileBaseName(environmentFile(environment)); }
 

@@ -1,6 +1,7 @@
 // Environment sources: which file each environment reads, the built-in name or one the user chose for this run.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "environment/environment_lights.h"
@@ -9,7 +10,8 @@
 extern const char* const kEnvironmentFiles[kEnvironmentCount];
 
 // Makes environment e read path from now on, also after a window
-// re-creation; an empty path restores the built-in file.
+// re-creation; an empty path restores the built-in file. Pixels kept for the
+// environment are let go.
 void setEnvironmentFile(int environment, const std::string& path);
 // The file environment e reads.
 const std::string& environmentFile(int environment);
@@ -26,3 +28,9 @@ std::string fileBaseName(const std::string& path);
 bool hasFileExtension(const std::string& path, const char* extension);
 // True for the kinds of map the loader reads: ".hdr" and ".exr".
 bool hasEnvironmentMapExtension(const std::string& path);
+
+// The stretched pixels of a chosen file, kept after its first load so that a
+// window re-creation uses them instead of reading the file again (it may have
+// gone since). Null when none are kept.
+void keepEnvironmentPixels(int environment, std::shared_ptr<const float> pixels);
+std::shared_ptr<const float> keptEnvironmentPixels(int environment);

@@ -12,6 +12,8 @@ constexpr std::size_t kVersionBytes = 4;
 constexpr std::size_t kPreambleBytes = sizeof kMagic + kVersionBytes;
 constexpr std::size_t kSizeBytes = 4;
 constexpr std::size_t kBox2iBytes = 16;
+// A channel list entry after its name: pixel type, linear flag, three reserved bytes, x and y sampling.
+constexpr std::size_t kChannelFieldsBytes = 16;
 
 // The version field: the format's version in the low byte, flags above it.
 constexpr std::uint32_t kVersionMask = 0xFF;
@@ -54,21 +56,47 @@ NameRead readName(std::string_view text, std::size_t& position, std::size_t maxL
     return NameRead::Read;
 }
 
-// Width and height of a box2i value (xMin, yMin, xMax, yMax); empty when it fits the limit.
-std::string checkDataWindow(const unsigned char* box, std::uint64_t maxPixels) {
+ExrHeaderCheck refuse(const std::string& problem);
+
+// The size of a box2i value (xMin, yMin, xMax, yMax), refused unless it fits the limit.
+ExrHeaderCheck checkDataWindow(const unsigned char* box, std::uint64_t maxPixels) {
     const std::int64_t width = std::int64_t{readInt32(box + 8)} - readInt32(box) + 1;
     const std::int64_t height = std::int64_t{readInt32(box + 12)} - readInt32(box + 4) + 1;
     if (width < 1 || height < 1) {
-        return invalid("an empty data window");
+        return refuse(invalid("an empty data window"));
     }
     // Each side alone first: the product of two sides of up to 2^32 would overflow.
     const auto w = static_cast<std::uint64_t>(width);
     const auto h = static_cast<std::uint64_t>(height);
     if (w > maxPixels || h > maxPixels || w * h > maxPixels) {
-        return "too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (the limit is " +
-               std::to_string(maxPixels) + " pixels)";
+        return refuse("too large: " + std::to_string(width) + " x " + std::to_string(height) +
+                      " pixels (the limit is " + std::to_string(maxPixels) + " pixels)");
     }
-    return std::string();
+    ExrHeaderCheck check;
+    check.width = w;
+    check.height = h;
+    return check;
+}
+
+// True when the channel list names exactly R, G and B: FreeImage then decodes three floats per pixel.
+bool onlyRgbChannels(std::string_view list, std::size_t maxName) {
+    std::string names;
+    std::size_t position = 0;
+    std::string_view name;
+    while (readName(list, position, maxName, name) == NameRead::Read && !name.empty() &&
+           list.size() - position >= kChannelFieldsBytes) {
+        names += std::string(name) + " ";
+        position += kChannelFieldsBytes;
+    }
+    // OpenEXR keeps the list sorted by name.
+    return names == "B G R ";
+}
+
+ExrHeaderCheck refuse(const std::string& problem) {
+    ExrHeaderCheck check;
+    check.problem = problem;
+    check.truncated = problem == kTruncated;
+    return check;
 }
 
 }  // namespace
@@ -77,65 +105,84 @@ bool isOpenExr(const unsigned char* bytes, std::size_t size) {
     return bytes != nullptr && size >= sizeof kMagic && std::memcmp(bytes, kMagic, sizeof kMagic) == 0;
 }
 
-std::string checkExrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels) {
+ExrHeaderCheck checkExrHeader(const unsigned char* bytes, std::size_t size, std::uint64_t maxPixels) {
     if (!isOpenExr(bytes, size)) {
         const bool magicBegun = bytes != nullptr && size < sizeof kMagic && std::memcmp(bytes, kMagic, size) == 0;
-        return magicBegun ? kTruncated : "not an OpenEXR file";
+        return refuse(magicBegun ? kTruncated : "not an OpenEXR file");
     }
     if (size < kPreambleBytes) {
-        return kTruncated;
+        return refuse(kTruncated);
     }
     const std::uint32_t version = readUint32(bytes + sizeof kMagic);
     if ((version & kVersionMask) != kSupportedVersion) {
-        return "OpenEXR version " + std::to_string(version & kVersionMask) + " is not supported";
+        return refuse("OpenEXR version " + std::to_string(version & kVersionMask) + " is not supported");
     }
     const std::uint32_t flags = version & ~kVersionMask;
     if ((flags & ~kKnownFlags) != 0) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%x", static_cast<unsigned>(flags & ~kKnownFlags));
-        return invalid(std::string("unknown version flags ") + hex);
+        return refuse(invalid(std::string("unknown version flags ") + hex));
     }
     if ((flags & kDeepDataFlag) != 0) {
-        return "deep OpenEXR data is not supported";
+        return refuse("deep OpenEXR data is not supported");
     }
     const std::size_t maxName = (flags & kLongNamesFlag) != 0 ? kMaxExrLongName : kMaxExrName;
+    const bool multipart = (flags & kMultipartFlag) != 0;
 
     const std::string_view text(reinterpret_cast<const char*>(bytes), size);
     std::size_t position = kPreambleBytes;
-    std::string dataWindowProblem = invalid("its header has no data window");
-    for (int attributes = 0;; ++attributes) {
-        std::string_view name;
-        std::string_view type;
-        NameRead read = readName(text, position, maxName, name);
-        if (read == NameRead::Read && name.empty()) {
-            return dataWindowProblem;  // the header's end
-        }
-        if (attributes == kMaxExrAttributes) {
-            return invalid("more than " + std::to_string(kMaxExrAttributes) + " attributes in its header");
-        }
-        if (read == NameRead::Read) {
-            read = readName(text, position, maxName, type);
-        }
-        if (read == NameRead::TooLong) {
-            return invalid("an attribute or type name longer than " + std::to_string(maxName) + " bytes");
-        }
-        if (read == NameRead::Truncated || size - position < kSizeBytes) {
-            return kTruncated;
-        }
-        const std::int32_t length = readInt32(bytes + position);
-        position += kSizeBytes;
-        if (length < 0) {
-            return invalid("an attribute of negative size");
-        }
-        if (static_cast<std::size_t>(length) > size - position) {
-            return kTruncated;
-        }
-        if (name == "dataWindow") {
-            if (type != "box2i" || static_cast<std::size_t>(length) != kBox2iBytes) {
-                return invalid("its data window is not a box2i");
+    ExrHeaderCheck found = refuse(invalid("its header has no data window"));
+    int attributes = 0;
+    // Every header must end inside the file: FreeImage's reader can loop for
+    // ever on a header cut short, even after its data window.
+    for (int header = 0;; ++header) {
+        bool headerEmpty = true;
+        for (;;) {
+            std::string_view name;
+            std::string_view type;
+            NameRead read = readName(text, position, maxName, name);
+            if (read == NameRead::Read && name.empty()) {
+                break;  // the header's end
             }
-            dataWindowProblem = checkDataWindow(bytes + position, maxPixels);
+            if (attributes++ == kMaxExrAttributes) {
+                return refuse(invalid("more than " + std::to_string(kMaxExrAttributes) + " attributes in its header"));
+            }
+            headerEmpty = false;
+            if (read == NameRead::Read) {
+                read = readName(text, position, maxName, type);
+            }
+            if (read == NameRead::TooLong) {
+                return refuse(invalid("an attribute or type name longer than " + std::to_string(maxName) + " bytes"));
+            }
+            if (read == NameRead::Truncated || size - position < kSizeBytes) {
+                return refuse(kTruncated);
+            }
+            const std::int32_t length = readInt32(bytes + position);
+            position += kSizeBytes;
+            if (length < 0) {
+                return refuse(invalid("an attribute of negative size"));
+            }
+            if (static_cast<std::size_t>(length) > size - position) {
+                return refuse(kTruncated);
+            }
+            const std::string_view value = text.substr(position, static_cast<std::size_t>(length));
+            if (header == 0 && name == "channels" && type == "chlist") {
+                found.rgbOnly = onlyRgbChannels(value, maxName);
+            }
+            if (header == 0 && name == "dataWindow") {
+                if (type != "box2i" || value.size() != kBox2iBytes) {
+                    return refuse(invalid("its data window is not a box2i"));
+                }
+                const bool rgbOnly = found.rgbOnly;
+                found = checkDataWindow(bytes + position, maxPixels);
+                found.rgbOnly = rgbOnly;
+            }
+            position += value.size();
         }
-        position += static_cast<std::size_t>(length);
+        // A single-part file has one header; a multi-part file ends its list with an empty one.
+        if (!multipart || (header > 0 && headerEmpty)) {
+            break;
+        }
     }
+    return found;
 }

@@ -111,6 +111,8 @@ HdrHeaderCheck checkSizeLine(std::string_view line, std::uint64_t maxPixels) {
         return check;
     }
     check.status = HdrHeaderStatus::Acceptable;
+    check.width = side2;
+    check.height = side1;
     return check;
 }
 

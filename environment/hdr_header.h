@@ -27,7 +27,9 @@ enum class HdrHeaderStatus {
 
 struct HdrHeaderCheck {
     HdrHeaderStatus status = HdrHeaderStatus::NotRadiance;
-    std::string cause;  // for the user: what is wrong, empty when acceptable
+    std::string cause;        // for the user: what is wrong, empty when acceptable
+    std::uint64_t width = 0;  // the picture's size, when acceptable
+    std::uint64_t height = 0;
 };
 
 // Checks that bytes .. bytes + size begin with a Radiance header ("#?" line,

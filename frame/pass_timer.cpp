@@ -1,4 +1,5 @@
-// Pass timing: GL_TIME_ELAPSED queries per pass group, read back right away; medians at the end of the run.
+// Pass timing: GL_TIME_ELAPSED queries per pass group, read back right away; the latest times and, for the benchmark,
+// medians at the end of the run.
 #include "frame/pass_timer.h"
 
 #include <GL/gl.h>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int kPassCount = static_cast<int>(FramePass::Count);
+constexpr int kPassCount = kFramePassCount;
 const char* const kPassNames[kPassCount] = {"shadow maps", "geometry", "lighting", "resolve and bloom",
                                             "composite and overlay"};
 
@@ -25,11 +26,15 @@ struct TimerQueries {
     bool available() const { return genQueries && beginQuery && endQuery && getResult; }
 };
 
-bool enabled = false;
+bool recording = false;  // --benchmark: keep every sample
+bool wanted = false;     // the settings panel shows the latest times
 bool useQueries = false;
 TimerQueries queries;
 GLuint query = 0;
 std::chrono::steady_clock::time_point passStart;
+double latest[kPassCount] = {};
+int framesInContext = 0;  // frames begun since preparePassTiming
+unsigned framesTimed = 0;
 std::vector<double> passSamples[kPassCount];
 std::vector<double> frameSamples;
 double startupMilliseconds = -1.0;
@@ -43,10 +48,11 @@ double median(std::vector<double> samples) {
     return samples.size() % 2 == 1 ? samples[middle] : 0.5 * (samples[middle - 1] + samples[middle]);
 }
 
+bool timing() { return recording || wanted; }
+
 }  // namespace
 
-void enablePassTiming() {
-    enabled = true;
+void preparePassTiming() {
     useQueries = extensionListed("GL_ARB_timer_query");
     if (useQueries) {
         lookUpEntryPoint(queries.genQueries, "glGenQueries");
@@ -55,17 +61,24 @@ void enablePassTiming() {
         lookUpEntryPoint(queries.getResult, "glGetQueryObjectui64v");
         useQueries = queries.available();
     }
+    // One query per context, which goes with it.
     query = 0;
+    framesInContext = 0;
 }
 
-void beginPass(FramePass) {
-    if (!enabled) {
+void enablePassTiming() { recording = true; }
+
+void setPassTimesWanted(bool wantedNow) { wanted = wantedNow; }
+
+void beginPass(FramePass pass) {
+    if (pass == FramePass::Shadows) {
+        ++framesInContext;
+    }
+    if (!timing()) {
         return;
     }
     if (useQueries) {
         if (query == 0) {
-            // One query per context, which goes with it; the loop enables timing
-            // again after a re-creation.
             queries.genQueries(1, &query);
         }
         queries.beginQuery(GL_TIME_ELAPSED, query);
@@ -76,7 +89,7 @@ void beginPass(FramePass) {
 }
 
 void endPass(FramePass pass) {
-    if (!enabled) {
+    if (!timing()) {
         return;
     }
     double milliseconds = 0.0;
@@ -89,23 +102,39 @@ void endPass(FramePass pass) {
         glFinish();
         milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - passStart).count();
     }
-    passSamples[static_cast<int>(pass)].push_back(milliseconds);
+    // The first frame of a context times wrongly on llvmpipe (its shadow pass
+    // came out at thousands of seconds) and compiles the programs on first
+    // use: it is not a frame like the others, and its times are dropped.
+    if (framesInContext <= 1) {
+        return;
+    }
+    latest[static_cast<int>(pass)] = milliseconds;
+    if (pass == FramePass::CompositeAndOverlay) {
+        ++framesTimed;
+    }
+    if (recording) {
+        passSamples[static_cast<int>(pass)].push_back(milliseconds);
+    }
 }
 
+unsigned timedFrameCount() { return framesTimed; }
+
+double latestPassTime(FramePass pass) { return latest[static_cast<int>(pass)]; }
+
 void recordFrameTime(double milliseconds) {
-    if (enabled) {
+    if (recording) {
         frameSamples.push_back(milliseconds);
     }
 }
 
 void recordStartupTime(double milliseconds) {
-    if (enabled && startupMilliseconds < 0.0) {
+    if (recording && startupMilliseconds < 0.0) {
         startupMilliseconds = milliseconds;
     }
 }
 
 void printPassTimings() {
-    if (!enabled) {
+    if (!recording) {
         return;
     }
     std::printf("benchmark: start-up to first frame %.1f ms\n", startupMilliseconds);

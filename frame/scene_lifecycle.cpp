@@ -83,6 +83,10 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
     SceneState& state = sceneState();
     const AppConfig& config = appConfig();
 
+    // The three maps are read, stretched and cut on worker threads while this
+    // thread builds everything else; their textures come in at the end.
+    startEnvironmentLoads();
+
     createOverlayFont(kOverlayCharacterHeight);
     resources.window = &window;
     resources.keys = &keys;
@@ -95,12 +99,6 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
     skinnedModel().load("animation2.txt");
     createModelBuffers();
 
-    // FreeImage, the three maps with their lights, and the read-back buffer.
-    loadEnvironments(resources.environmentTextures);
-
-    // An unreadable noise map ends the program here, after its message.
-    loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
-
     createSphereLists(resources);
     loadScenePrograms();
 
@@ -109,11 +107,21 @@ void initialiseScene(AppWindow& window, KeyState& keys) {
     resources.renderTargets->initTargets(resources.shadowTargetBase + environmentLights().lightCount);
     createSceneTargets();
 
+    // The maps' textures and lights, as each worker ends.
+    finishEnvironmentLoads(resources.environmentTextures);
+
+    // An unreadable noise map ends the program here, after its message; the
+    // maps come first, so that the log names each one that could not be used.
+    loadBitmapTexture(resources.noiseTexture, "noise.bmp", 0);
+
     // The first environment's lights, without changing the selected
     // environment: after a window re-creation the sky keeps the user's choice.
     environmentLights().copyToCurrent(0);
 
     camera().place(0.0f, 3.0f, 8.0f, 0.0f, 3.0f, 7.0f, 0.0f, 1.0f, 0.0f);
+    // After a window re-creation the camera's clock still holds the last
+    // frame before it: the start-up's time would move it in one frame.
+    camera().restartClock();
     platform().setCursorPosition(state.renderWidth / 2, state.renderHeight / 2);
 
     setInitialGlState();

@@ -3,14 +3,12 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+
+#include "platform/panel_event_feed.h"
+#include "platform/sdl_window.h"
 #include "platform/toggle_signal.h"
 #include "platform/virtual_keys.h"
-
-struct NativeWindow {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    Uint32 windowId = 0;
-};
 
 namespace {
 
@@ -19,6 +17,9 @@ SDL_DisplayMode fullScreenMode = {};
 
 // How long a minimised window sleeps between looks at the toggle signal.
 constexpr int kWaitSliceMilliseconds = 100;
+// A file the first shown window receives as if it were dropped on it: tests
+// cannot drag a file onto a window, so they name it here.
+const char* const kTestDropVariable = "LUMIVOR_TEST_DROP_FILE";
 
 void requestPixelFormat() {
     // Colour 8/8/8/8, depth 16, stencil 1, double buffered; no profile mask,
@@ -109,6 +110,23 @@ WindowMessage translate(NativeWindow* window, const SDL_Event& event) {
     return message;
 }
 
+// Queues the drop event SDL would deliver, once per run.
+void deliverTestDrop(const NativeWindow* native) {
+    static bool delivered = false;
+    const char* path = std::getenv(kTestDropVariable);
+    if (delivered || path == nullptr || *path == '\0') {
+        return;
+    }
+    delivered = true;
+    SDL_Event event = {};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path);  // freed by the receiver, as SDL's own drops are
+    event.drop.windowID = native->windowId;
+    if (SDL_PushEvent(&event) != 1) {
+        SDL_free(event.drop.file);
+    }
+}
+
 }  // namespace
 
 bool startVideo() {
@@ -165,6 +183,7 @@ NativeWindow* createNativeWindow(const char* title, int width, int height, Windo
     }
     if (frame != WindowFrame::Hidden) {
         SDL_ShowWindow(native->window);
+        deliverTestDrop(native);
     }
     return native;
 }
@@ -199,6 +218,7 @@ bool peekMessage(NativeWindow* window, WindowMessage& message) {
     if (SDL_PollEvent(&event) == 0) {
         return false;
     }
+    feedPanelEvent(event);  // before translate, which frees a dropped file's name
     message = translate(window, event);
     return true;
 }

@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 # Top to bottom: a folder may include itself and any folder after it.
-layers=(app frame camera model character environment gpu state math platform)
+layers=(app panel frame camera model character environment gpu state math platform)
 # The tools sit beside app/: they may include every layer but app/.
 outside_app=(tools fuzz benchmarks)
 

@@ -7,6 +7,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri
   libfreeimage-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libtinygltf-dev
+  libimgui-dev
   libgtest-dev
   clang libclang-rt-14-dev
   blender-data

@@ -1,4 +1,4 @@
-// Light map picture: a tone-mapped environment map with its light regions outlined and its lights marked.
+// Light map picture file: the picture of a map's cut (environment/light_map_picture.h) saved as PNG.
 #pragma once
 
 #include <FreeImage.h>

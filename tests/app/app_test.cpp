@@ -14,6 +14,7 @@
 #include "character/skinned_model.h"
 #include "environment/environment_lights.h"
 #include "frame/scene_resources.h"
+#include "panel/settings_panel.h"
 #include "platform/virtual_keys.h"
 #include "state/app_config.h"
 #include "state/app_window.h"
@@ -65,6 +66,27 @@ TEST(WindowProcedureTest, KeysDownAndUpFillTheKeyTableButSystemKeysAndCodesOutsi
         windowProc(window, message);
     }
     for (int code = 0; code < kKeyStateSize; ++code) EXPECT_EQ(keys[code], code == vk::kF1 ? 1 : 0) << "code " << code;
+}
+
+TEST(WindowProcedureTest, TabShowsOrHidesTheSettingsPanelOncePerPress) {
+    KeyState keys;
+    AppWindow window;
+    window.keys = &keys;
+    auto send = [&](MessageType type) {
+        WindowMessage message;
+        message.type = type;
+        message.key = vk::kTab;
+        windowProc(window, message);
+    };
+    ASSERT_FALSE(settingsPanelShown());
+    send(MessageType::KeyDown);
+    EXPECT_TRUE(settingsPanelShown());
+    send(MessageType::KeyDown);  // the key repeats while held
+    EXPECT_TRUE(settingsPanelShown());
+    send(MessageType::KeyUp);
+    send(MessageType::KeyDown);
+    EXPECT_FALSE(settingsPanelShown());
+    send(MessageType::KeyUp);
 }
 
 namespace {
@@ -134,10 +156,12 @@ TEST_F(KeyboardControlsTest, AKeyPressedAndReleasedBetweenTwoUpdatesActsInExactl
 
 TEST_F(KeyboardControlsTest, HeldKeysActAsBeforeAndAPressBetweenUpdatesWhileAKeyIsHeldStillCounts) {
     send(MessageType::KeyDown, vk::letter('Q'));
-    send(MessageType::KeyDown, vk::letter('H'));
-    for (int update = 0; update < 3; ++update) updateScene(100);
-    EXPECT_NEAR(state.exposure, 1.6f, 1e-6f) << "one step per update, none for the press itself";
-    EXPECT_FALSE(state.showHelp) << "a held H toggles once";
+    for (int update = 0; update < 4; ++update) {
+        send(MessageType::KeyDown, vk::letter('H'));  // pressed, then repeated while held, as a keyboard does
+        updateScene(100);
+    }
+    EXPECT_NEAR(state.exposure, 1.8f, 1e-6f) << "one step per update, none for the press itself";
+    EXPECT_FALSE(state.showHelp) << "a held H toggles once, whatever its repeats";
     send(MessageType::KeyUp, vk::letter('H'));
     updateScene(100);
     send(MessageType::KeyDown, vk::letter('H'));  // held again over an update
@@ -150,7 +174,7 @@ TEST_F(KeyboardControlsTest, HeldKeysActAsBeforeAndAPressBetweenUpdatesWhileAKey
     updateScene(100);
     EXPECT_FALSE(state.showHelp) << "a press between two updates toggles too";
     EXPECT_EQ(state.lightingProgram, kAmbientOcclusionProgram) << "tapped while Q is held";
-    EXPECT_NEAR(state.exposure, 2.4f, 1e-6f) << "Q still held";
+    EXPECT_NEAR(state.exposure, 2.6f, 1e-6f) << "Q still held";
 }
 
 TEST_F(KeyboardControlsTest, DigitsOneToThreeSelectTheEnvironmentAndOnlyOneAndTwoSetTheSkyRadius) {

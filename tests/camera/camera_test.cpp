@@ -101,4 +101,51 @@ TEST_F(CameraTest, KeysMoveOneUnitPerSecondAlongTheViewOrLevelSidewaysAndEachKey
     EXPECT_NEAR(length(cam.position - held), 0.0f, 1e-6f);
 }
 
+TEST_F(CameraTest, AFreeCursorTurnsTheViewOnlyWhileDraggedAndRecentringResumesWithoutAJump) {
+    CameraInput input;
+    input.mouseLook = MouseLook::FreeCursor;
+    cam.setInput(input);
+    frameWithCursorAt(300, 40);
+    EXPECT_EQ(fake.cursorMoves, 0) << "the cursor stays where the user put it";
+    EXPECT_EQ(direction().z, -1.0f) << "moving without a drag turns nothing";
+    input.turning = true;
+    cam.setInput(input);
+    frameWithCursorAt(300, 40);  // the drag starts here
+    EXPECT_EQ(direction().z, -1.0f) << "the first frame of a drag only notes the cursor";
+    frameWithCursorAt(800, 40);
+    EXPECT_NEAR(turn(), 1.0f, 1e-6f) << "500 pixels of drag to the right: one radian to the right";
+    EXPECT_EQ(fake.cursorMoves, 0);
+    input.turning = false;
+    cam.setInput(input);
+    frameWithCursorAt(-200, 40);
+    input.turning = true;
+    cam.setInput(input);
+    frameWithCursorAt(-200, 40);  // a new drag starts where the cursor is, not where the last one ended
+    EXPECT_NEAR(turn(), 1.0f, 1e-6f);
+    cam.setInput(CameraInput());
+    frameWithCursorAt(-200, 40);
+    EXPECT_EQ(fake.cursorMoves, 1) << "back to recentring, the cursor is taken to the centre";
+    EXPECT_NEAR(turn(), 1.0f, 1e-6f) << "without turning";
+}
+
+TEST_F(CameraTest, MovementKeysRestWhileTheInputSaysSo) {
+    CameraInput input;
+    input.movementKeys = false;
+    cam.setInput(input);
+    const Vector3 start = cam.position;
+    holdKeys({kW, vk::letter('D')}, 3, 500);
+    EXPECT_EQ(length(cam.position - start), 0.0f);
+}
+
+TEST_F(CameraTest, AfterAClockRestartATenSecondGapStillMovesTheCameraOneFramesStepPerFrame) {
+    fake.tickCount = 1000;
+    holdKeys({kW}, 3, 16);  // the interval settles at 16 ms
+    const Vector3 before = cam.position;
+    fake.tickCount += 10000;  // a map switch or a window re-creation held the main thread
+    cam.restartClock();
+    fake.tickCount += 16;
+    holdKeys({kW}, 2, 16);  // without the restart the second frame would move by 10 units
+    EXPECT_NEAR(length(cam.position - before), 2 * 0.016f, 1e-4f);
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
-// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights, and the overlay's names.
+// Environment maps at start-up: exact float textures; a chosen OpenEXR map's lights, the overlay's names, its kept
+// pixels.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "environment/environment_map.h"
 #include "environment/environment_setup.h"
@@ -65,9 +67,6 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
 
     EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): sky.exr");
     EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): none (missing.exr failed)");  // black, not in use
-    setEnvironmentFile(1, "");
-    setEnvironmentFile(2, "");
-    EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
 
     // Selecting the environment makes its lights current, exactly as the tool prints them; JSON holds them all.
     lights.selectEnvironment(1);
@@ -97,6 +96,19 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     EXPECT_EQ(FreeImage_GetHeight(picture), 40u) << "the map's size";
     FreeImage_Unload(picture);
     EXPECT_GT(lights.currentColours[0].x + lights.currentColours[lights.lightCount - 1].x, 0.0f);
+
+    // A window re-creation starts from the chosen map's kept pixels: the file may have gone since.
+    const std::vector<Vector3> colours(lights.colours[1], lights.colours[1] + lights.lightCount);
+    std::remove("maps/sky.exr");
+    releaseEnvironments(textures);
+    loadEnvironments(textures);
+    EXPECT_EQ(std::memcmp(colours.data(), lights.colours[1], colours.size() * sizeof(Vector3)), 0);
+    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, kEnvironmentMapSize);
+    setEnvironmentFile(1, "");
+    setEnvironmentFile(2, "");
+    EXPECT_EQ(environmentOverlayLine(1), "Environment(1/2/3): Tessaly");
     releaseEnvironments(textures);
     EXPECT_FALSE(glIsTexture(textures[0]));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

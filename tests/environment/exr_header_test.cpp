@@ -41,7 +41,7 @@ std::string header(const std::string& body = attributes(), std::uint32_t version
 }
 
 std::string check(const std::string& file, std::uint64_t maxPixels = kLimit) {
-    return checkExrHeader(reinterpret_cast<const unsigned char*>(file.data()), file.size(), maxPixels);
+    return checkExrHeader(reinterpret_cast<const unsigned char*>(file.data()), file.size(), maxPixels).problem;
 }
 
 TEST(ExrHeader, SoundHeadersPassTheLibrarysOwnAndOursAndEveryShorterPrefixIsTruncated) {
@@ -71,7 +71,9 @@ TEST(ExrHeader, OnlyTheMagicNumberAndVersionTwoWithKnownFlagsAreRead) {
     EXPECT_EQ(check(header(attributes(), 0x102)), "not a valid OpenEXR file (unknown version flags 0x100)");
     EXPECT_EQ(check(header(attributes(), 0x80002002)), "not a valid OpenEXR file (unknown version flags 0x80002000)");
     EXPECT_EQ(check(header(attributes(), 0x802)), "deep OpenEXR data is not supported");
-    EXPECT_EQ(check(header(attributes(), 0x1602)), "") << "tiled, long names and multipart are read";
+    // A multi-part file ends its list of headers with an empty one.
+    EXPECT_EQ(check(header(attributes(), 0x1602) + '\0'), "") << "tiled, long names and multipart are read";
+    EXPECT_EQ(check(header(attributes(), 0x1602)), kTruncated) << "the list of headers goes on";
 }
 
 TEST(ExrHeader, TheDataWindowMustBeAPresentBoxWithinThePixelLimitWhateverItsCorners) {

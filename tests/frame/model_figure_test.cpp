@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/background_loads.h"
 #include "app/file_drop.h"
 #include "app/model_loading.h"
 #include "app/window_procedure.h"
@@ -17,11 +18,10 @@
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
 #include "gpu/render_targets.h"
-#include "model/model_file.h"
 #include "model/scene_model.h"
 #include "scene_fixture.h"
+#include "support/gltf_builder.h"
 #include "support/model_builder.h"
-#include "support/model_files.h"
 #include "support/scratch_directory.h"
 
 namespace {
@@ -65,14 +65,12 @@ class ModelFigureTest : public SceneFixture {
 protected:
     void TearDown() override { sceneModel().clear(); }
 
-    // Writes the scene as a .glb (or a .gltf with its buffer and images beside
-    // it), loads the file and makes it the model in use.
-    static const PreparedModel& install(const ModelData& data, bool separateFiles = false) {
-        const std::string path = separateFiles ? "model.gltf" : "model.glb";
-        separateFiles ? writeGltfFiles(data, ".", "model") : writeGlb(data, path);
-        LoadedModel loaded = loadModelFile(path, {});
-        EXPECT_NE(loaded.model, nullptr) << loaded.cause;
-        EXPECT_TRUE(sceneModel().install(std::move(loaded.model), loaded.cause)) << loaded.cause;
+    // Prepares the scene (the loader's tests cover reading it from files) and makes it the model in use.
+    static const PreparedModel& install(ModelData data) {
+        auto model = std::make_unique<PreparedModel>();
+        std::string cause;
+        EXPECT_TRUE(prepareModel(std::move(data), {}, *model, cause)) << cause;
+        EXPECT_TRUE(sceneModel().install(std::move(model), cause)) << cause;
         return sceneModel().model();
     }
 
@@ -151,7 +149,7 @@ TEST_F(ModelFigureTest, AnAnimatedSkinnedModelMovesBetweenFramesAndStandsStillWi
 }
 
 TEST_F(ModelFigureTest, ATexturesPatternShowsInTheColourTargetOnAHundredThousandTriangles) {
-    const PreparedModel& model = install(texturedGrid(250, 200, false), true);
+    const PreparedModel& model = install(texturedGrid(250, 200, false));
     ASSERT_EQ(model.triangleCount(), 100000u);
     frame();
     const std::array<float, 4> topLeft = at(kColourTarget, onGrid(model, 0.25f, 0.75f));
@@ -188,17 +186,27 @@ TEST_F(ModelFigureTest, ADoubleSidedMaterialShowsItsBackAndASingleSidedOneDoesNo
     EXPECT_TRUE(objectAt(Vector3(0.0f, 0.9f, 0.0f)));
 }
 
-TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndABrokenOneKeepsIt) {
-    writeGlb(singleMeshModel({boxPrimitive({0, 0, 0}, {1, 1, 1})}), "good.glb");
+TEST_F(ModelFigureTest, ADroppedModelLoadsInTheBackgroundAndReplacesTheModelAndABrokenOneKeepsIt) {
+    // Frames go on, each followed by the switch step, until the dropped file's load has been applied.
+    const auto framesUntilLoaded = [this] {
+        for (int i = 0; backgroundLoadPending() && i < 1000; ++i) {
+            frame();
+            applyFinishedLoads(appWindow);
+        }
+    };
+    const ModelPrimitive box = boxPrimitive({0, 0, 0}, {1, 1, 1});
+    GltfBuilder good;
+    good.addScene({good.addNode(good.addTriangleMesh(box.positions, {box.indices.begin(), box.indices.end()}))});
+    const std::vector<unsigned char> glb = good.glb();
+    std::ofstream("good.glb", std::ios::binary).write(reinterpret_cast<const char*>(glb.data()), glb.size());
     setModelRunOptions({{}, true});  // --verbose
     WindowMessage message;
     message.type = MessageType::DropFile;
     message.path = "good.glb";
     windowProc(appWindow, message);
-    EXPECT_EQ(overlayStatus(), "Loading good.glb");
-    frame();
+    EXPECT_EQ(overlayStatus(), "Loading good.glb (0 s)");
     testing::internal::CaptureStderr();
-    loadDroppedFiles(appWindow);
+    framesUntilLoaded();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("model good.glb: 12 triangles drawn, 12 in the shadow maps"),
               std::string::npos);
     setModelRunOptions({});
@@ -210,8 +218,7 @@ TEST_F(ModelFigureTest, ADroppedModelReplacesTheModelAfterAFrameSaysLoadingAndAB
     message.path = "broken.glb";
     testing::internal::CaptureStderr();
     windowProc(appWindow, message);
-    frame();
-    loadDroppedFiles(appWindow);
+    framesUntilLoaded();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("lumivor: Could not load the model broken.glb: "), std::string::npos) << said;
     EXPECT_NE(said.find("The model good.glb stays."), std::string::npos) << said;

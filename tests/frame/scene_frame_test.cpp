@@ -10,7 +10,7 @@
 #include <fstream>
 #include <numeric>
 
-#include "app/environment_drop.h"
+#include "app/background_loads.h"
 #include "app/window_procedure.h"
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
@@ -18,6 +18,7 @@
 #include "environment/environment_sources.h"
 #include "environment/light_extractor.h"
 #include "frame/lit_image.h"
+#include "environment/map_memory.h"
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
@@ -29,6 +30,7 @@
 #include "scene_fixture.h"
 #include "state/scene_state.h"
 #include "support/program_run.h"
+#include "support/radiance_map.h"
 #include "support/scratch_directory.h"
 
 namespace {
@@ -151,40 +153,100 @@ TEST_F(SceneFrameTest, OverlayGlyphsHaveAOnePixelBlackShadowBelowAndRightOfThem)
     EXPECT_GT(shadowed, edges * 8 / 10) << "edges shadowed";
 }
 
-TEST_F(SceneFrameTest, ADroppedMapReplacesTheCurrentEnvironmentAfterAFrameSaysLoadingAndABrokenOneChangesNothing) {
-    environmentLights().selectEnvironment(2);
-    GLuint* textures = sceneResources().environmentTextures;
-    const GLuint studio = textures[2];
-    std::filesystem::copy_file(kEnvironmentFiles[1], "dropped-sky.hdr");  // the field's map, whose lights are known
-    // A drop arrives as SDL delivers it: an event whose file name the receiver frees.
+namespace {
+
+// A file dropped on the window, delivered as SDL delivers it: an event whose file name the receiver frees.
+void dropOnWindow(const AppWindow& window, const std::string& name) {
     SDL_Event event = {};
     event.type = SDL_DROPFILE;
-    event.drop.file = SDL_strdup("dropped-sky.hdr");
+    event.drop.file = SDL_strdup(name.c_str());
     event.drop.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
     ASSERT_EQ(SDL_PushEvent(&event), 1);
+    // SDL's poll may say "none" once between the window's own events and the drop, as the main loop sees it.
     WindowMessage message;
-    for (int i = 0; i < 1000 && message.type != MessageType::DropFile; ++i)
-        ASSERT_TRUE(peekMessage(appWindow.native, message));
-    ASSERT_EQ(message.path, "dropped-sky.hdr");
-    windowProc(appWindow, message);
-    EXPECT_EQ(overlayStatus(), "Loading dropped-sky.hdr");
-    frame();
-    loadDroppedEnvironment(appWindow);
-    EXPECT_FALSE(glIsTexture(studio)) << "the old map released";
+    for (int i = 0; i < 1000 && message.type != MessageType::DropFile; ++i) peekMessage(window.native, message);
+    ASSERT_EQ(message.path, name);
+    windowProc(const_cast<AppWindow&>(window), message);
+}
+
+// Kibibytes the process holds (VmRSS) or has held at most since the peak was reset (VmHWM).
+long memoryKib(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
+    return -1;
+}
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+}  // namespace
+
+TEST_F(SceneFrameTest, ADroppedMapLoadsWhileFramesGoOnAndSwitchesInBetweenTwoFramesWithinItsMemoryEstimate) {
+    environmentLights().selectEnvironment(2);
+    GLuint* textures = sceneResources().environmentTextures;
+    // 8192 x 4096: seconds of decoding and 400 MB of pixels, from a 2 MB file.
+    const std::string file = discMap(8192, 4096, 2048, 1024, 60);
+    std::ofstream("large-sky.hdr", std::ios::binary) << file;
+    MapPicture picture;
+    picture.width = 8192, picture.height = 4096;
+    const long estimateKib =
+        long(mapLoadingBytes(picture, file.size(), kEnvironmentMapSize, kEnvironmentMapSize) >> 10);
+    // The program's usual: its peak over frames without a load.
+    resetPeakMemory();
+    for (int i = 0; i < 2; ++i) frame();
+    const long usualKib = memoryKib("VmHWM");
+
+    resetPeakMemory();
+    dropOnWindow(appWindow, "large-sky.hdr");
+    EXPECT_EQ(overlayStatus(), "Loading large-sky.hdr (0 s)");
+    const GLuint studio = textures[2];
+    int framesWhileLoading = 0;
+    for (; backgroundLoadPending() && framesWhileLoading < 1000; ++framesWhileLoading) {
+        frame();
+        EXPECT_EQ(textures[2], studio) << "the map changes only between frames";
+        applyFinishedLoads(appWindow);
+    }
+    EXPECT_GE(framesWhileLoading, 5);
+    EXPECT_FALSE(glIsTexture(studio));
     EXPECT_TRUE(glIsTexture(textures[2]));
+    EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): large-sky.hdr");
     EXPECT_EQ(overlayStatus(), "");
+    EXPECT_LE(memoryKib("VmHWM"), usualKib + estimateKib) << "usual " << usualKib << " KiB";
+    // The disc is the brightest light: column 2048 of 8192 looks along +x, row 1024 from the top is 45 degrees up.
+    const EnvironmentLights& lights = environmentLights();
+    const Vector3* colours = lights.currentColours;
+    const Vector3& d = lights.currentDirections[std::max_element(colours, colours + lights.lightCount,
+                                                                 [](auto& a, auto& b) { return a.x < b.x; }) -
+                                                colours];
+    EXPECT_GT((d.x + d.y) * std::sqrt(0.5f), 0.99f) << d.x << " " << d.y << " " << d.z;
+    std::string cause;
+    EXPECT_TRUE(replaceEnvironment(2, kEnvironmentFiles[2], textures, cause)) << cause;
+    setEnvironmentFile(2, "");
+}
+
+TEST_F(SceneFrameTest, ANewerDropReplacesAPendingOneAndABrokenMapChangesNothingAndSaysWhy) {
+    environmentLights().selectEnvironment(2);
+    GLuint* textures = sceneResources().environmentTextures;
+    std::ofstream("first-sky.hdr", std::ios::binary) << discMap(1024, 512, 256, 128, 20);
+    std::filesystem::copy_file(kEnvironmentFiles[1], "dropped-sky.hdr");  // the field's map, whose lights are known
+    dropOnWindow(appWindow, "first-sky.hdr");
+    dropOnWindow(appWindow, "dropped-sky.hdr");
+    EXPECT_EQ(overlayStatus(), "Loading dropped-sky.hdr (0 s)");
+    for (int i = 0; backgroundLoadPending() && i < 1000; ++i) frame(), applyFinishedLoads(appWindow);
     EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): dropped-sky.hdr");
     const EnvironmentLights& lights = environmentLights();
     EXPECT_EQ(std::memcmp(lights.currentDirections, lights.directions[1], lights.lightCount * sizeof(Vector3)), 0);
     EXPECT_EQ(std::memcmp(lights.currentColours, lights.colours[1], lights.lightCount * sizeof(Vector3)), 0);
+    sleepMilliseconds(300);  // the replaced load has ended by now, with a result or at a step
+    applyFinishedLoads(appWindow);
+    EXPECT_EQ(environmentOverlayLine(2), "Environment(1/2/3): dropped-sky.hdr") << "the replaced result never lands";
+
     // A broken map leaves texture and lights as they are and says why.
     std::ofstream("broken.hdr", std::ios::binary) << readWholeFile("dropped-sky.hdr").substr(0, 5000);
     const GLuint dropped = textures[2];
-    message.path = "broken.hdr";
     testing::internal::CaptureStderr();
-    windowProc(appWindow, message);
-    frame();
-    loadDroppedEnvironment(appWindow);
+    dropOnWindow(appWindow, "broken.hdr");
+    for (int i = 0; backgroundLoadPending() && i < 1000; ++i) frame(), applyFinishedLoads(appWindow);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("Could not load broken.hdr: truncated: its picture data ends early"), std::string::npos)
         << said;

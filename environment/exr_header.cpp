@@ -78,6 +78,73 @@ ExrHeaderCheck checkDataWindow(const unsigned char* box, std::uint64_t maxPixels
     return check;
 }
 
+// The library reads a value of these types by its type, whatever size the
+// file gives it: a size that differs would leave it reading the rest of the
+// header from another place than this check does (and, say, take the bytes
+// of a picture for a gigabyte-long attribute).
+struct FixedSizeType {
+    std::string_view type;
+    std::size_t bytes;
+};
+constexpr FixedSizeType kFixedSizeTypes[] = {{"box2i", 16},      {"box2f", 16},   {"chromaticities", 32},
+                                             {"compression", 1}, {"double", 8},   {"envmap", 1},
+                                             {"float", 4},       {"int", 4},      {"keycode", 28},
+                                             {"lineOrder", 1},   {"m33f", 36},    {"m33d", 72},
+                                             {"m44f", 64},       {"m44d", 128},   {"rational", 8},
+                                             {"tiledesc", 9},    {"timecode", 8}, {"v2i", 8},
+                                             {"v2f", 8},         {"v2d", 16},     {"v3i", 12},
+                                             {"v3f", 12},        {"v3d", 24},     {"deepImageState", 1}};
+// A preview: its width and height, then four bytes per pixel.
+constexpr std::size_t kPreviewSizeBytes = 8;
+constexpr std::uint64_t kPreviewPixelBytes = 4;
+
+// True when a channel list's entries (a name, then its fields) and its
+// closing empty name fill its value exactly, as the library reads it.
+bool channelListFillsItsValue(std::string_view list, std::size_t maxName) {
+    std::size_t position = 0;
+    for (;;) {
+        std::string_view name;
+        if (readName(list, position, maxName, name) != NameRead::Read) {
+            return false;
+        }
+        if (name.empty()) {
+            return position == list.size();
+        }
+        if (list.size() - position < kChannelFieldsBytes) {
+            return false;
+        }
+        position += kChannelFieldsBytes;
+    }
+}
+
+// Empty when a value's size is the one the library reads for its type.
+std::string valueSizeProblem(std::string_view name, std::string_view type, std::string_view value,
+                             std::size_t maxName) {
+    const auto wrong = [&] {
+        return invalid("its attribute \"" + std::string(name) + "\" has a " + std::string(type) + " of " +
+                       std::to_string(value.size()) + " bytes");
+    };
+    for (const FixedSizeType& fixed : kFixedSizeTypes) {
+        if (type == fixed.type) {
+            return value.size() == fixed.bytes ? std::string() : wrong();
+        }
+    }
+    if (type == "chlist" && !channelListFillsItsValue(value, maxName)) {
+        return wrong();
+    }
+    if (type == "preview") {
+        if (value.size() < kPreviewSizeBytes) {
+            return wrong();
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+        const std::uint64_t pixels = std::uint64_t{readUint32(bytes)} * readUint32(bytes + 4);
+        if (pixels * kPreviewPixelBytes != value.size() - kPreviewSizeBytes) {
+            return wrong();
+        }
+    }
+    return std::string();
+}
+
 // True when the channel list names exactly R, G and B: FreeImage then decodes three floats per pixel.
 bool onlyRgbChannels(std::string_view list, std::size_t maxName) {
     std::string names;
@@ -166,6 +233,10 @@ ExrHeaderCheck checkExrHeader(const unsigned char* bytes, std::size_t size, std:
                 return refuse(kTruncated);
             }
             const std::string_view value = text.substr(position, static_cast<std::size_t>(length));
+            const std::string sizeProblem = valueSizeProblem(name, type, value, maxName);
+            if (!sizeProblem.empty()) {
+                return refuse(sizeProblem);
+            }
             if (header == 0 && name == "channels" && type == "chlist") {
                 found.rgbOnly = onlyRgbChannels(value, maxName);
             }

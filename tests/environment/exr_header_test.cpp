@@ -120,4 +120,26 @@ TEST(ExrHeader, AttributeListsEndWithinTheirCountAndTheFileAndNamesWithinTheirLe
               "not a valid OpenEXR file (an attribute or type name longer than 255 bytes)");
 }
 
+TEST(ExrHeader, AValueOfAKnownTypeMustHaveTheSizeTheLibraryReadsForIt) {
+    // The library reads such values by their type, whatever size the file gives: any other size would have it
+    // read the rest of the header from elsewhere (a fuzzed file made it take picture bytes for a 1 GB attribute).
+    EXPECT_EQ(check(header(attributes() + attribute("lineOrder2", "lineOrder", "1234"))),
+              "not a valid OpenEXR file (its attribute \"lineOrder2\" has a lineOrder of 4 bytes)");
+    EXPECT_EQ(check(header(attributes() + attribute("seen", "v2f", "1234"))),
+              "not a valid OpenEXR file (its attribute \"seen\" has a v2f of 4 bytes)");
+    const std::string green("G\0\1\0\0\0\0\0\0\0\1\0\0\0\1\0\0\0", 18);
+    EXPECT_EQ(check(header(attributes() + attribute("extra", "chlist", green + '\0'))), "") << "one channel, closed";
+    EXPECT_EQ(check(header(attributes() + attribute("extra", "chlist", green + green + '\0' + "xyz"))),
+              "not a valid OpenEXR file (its attribute \"extra\" has a chlist of 40 bytes)")
+        << "entries that end before the value does";
+    EXPECT_EQ(check(header(attributes() + attribute("extra", "chlist", green))),
+              "not a valid OpenEXR file (its attribute \"extra\" has a chlist of 18 bytes)")
+        << "no closing name within the value";
+    EXPECT_EQ(check(header(attributes() + attribute("preview", "preview", int32Bytes(2) + int32Bytes(1) + "12345678"))),
+              "");
+    EXPECT_EQ(check(header(attributes() + attribute("preview", "preview", int32Bytes(65536) + int32Bytes(65536)))),
+              "not a valid OpenEXR file (its attribute \"preview\" has a preview of 8 bytes)");
+    EXPECT_EQ(check(header(attributes() + attribute("note", "string", "any length"))), "") << "sized by the file";
+}
+
 }  // namespace

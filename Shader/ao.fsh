@@ -2,9 +2,12 @@
 // Inputs: the lighting set ("posMap" 1, "norMap" 2, "shaMap0".."shaMap3" 4-7
 // with their texture matrices, "lDir0".."lDir3"); "envMap" 0, "colMap" 3,
 // "background" 8, "camPos", "expo" and "lColor0".."lColor3" are taken but not
-// needed; "lEnergy" (the four lights' energies: colour luminance times solid
-// angle) and "groundEnergy" (the sum over all lights of energy times the cosine
-// to the ground's normal) weigh the directions.
+// needed; "lEnergy" (the four lights' energies: the luminance of their
+// irradiance) and "groundEnergy" (the sum over all lights of energy times the cosine
+// to the ground's normal) weigh the directions. The shadow lookups are the
+// image-based lighting program's, with its "lShadowShift0".."lShadowShift3"
+// and "shadowBias" (see ibl.fsh). The ground's light from below is not a
+// matter of what a point sees of the sky, so this picture leaves it out.
 // Each of the 64 light directions samples the sky; a point adds the energy times
 // the cosine of every direction it sees (not shadowed), over the ground's total,
 // so an open floor is a middle grey whatever the map's scale, and hidden or
@@ -34,36 +37,25 @@ uniform vec4 lColor2;
 uniform vec4 lColor3;
 uniform vec4 lEnergy;
 uniform float groundEnergy;
+uniform vec4 lShadowShift0;
+uniform vec4 lShadowShift1;
+uniform vec4 lShadowShift2;
+uniform vec4 lShadowShift3;
+uniform vec4 shadowBias;
 
 const float kGroupShare = 1.0 / 16.0;
 // Open floor and background: a middle grey (0.4 before the tone curve).
 const float kBackground = 0.4;
 // The largest half float (65504) shared by the 16 quads that add up in the target.
 const float kQuadLimit = 4094.0;
-const float kNormalOffset = 0.03;
-const float kDepthBias = 0.0015;
-const float kSlopeBias = 0.0006;
-const float kMaxSlope = 20.0;
 
-// cosine: of the angle between the surface normal and the light.
-float lit(sampler2DShadow map, mat4 toShadowMap, vec3 position, float cosine)
+// 1 where the point is lit; a point outside the light's box is lit, since the
+// map knows nothing there.
+float lit(sampler2DShadow map, vec3 coordinate, float slopeBias)
 {
-    vec4 coordinate = toShadowMap * vec4(position, 1.0);
-    coordinate.xyz /= coordinate.w;
-    if (any(lessThan(coordinate.xyz, vec3(0.0))) || any(greaterThan(coordinate.xyz, vec3(1.0)))) {
-        return 1.0;
-    }
-    // A shadow-map texel covers more of a surface the more grazing the light:
-    // the bias grows with the slope, so lights near the horizon do not shadow
-    // the very surface they light.
-    float c = clamp(cosine, 0.05, 1.0);
-    coordinate.z -= kDepthBias + kSlopeBias * min(sqrt(1.0 - c * c) / c, kMaxSlope);
-    return shadow2D(map, coordinate.xyz).r;
-}
-
-float sees(vec3 n, vec3 direction, float energy)
-{
-    return max(dot(n, direction), 0.0) * energy;
+    bool outside = any(lessThan(coordinate, vec3(0.0))) || any(greaterThan(coordinate, vec3(1.0)));
+    float visible = shadow2D(map, vec3(coordinate.xy, coordinate.z - slopeBias)).r;
+    return outside ? 1.0 : visible;
 }
 
 void main()
@@ -75,14 +67,20 @@ void main()
         return;
     }
     vec3 n = normalize(normalSample.xyz);
-    vec3 p = texture2DRect(posMap, at).xyz + n * kNormalOffset;
+    vec3 p = texture2DRect(posMap, at).xyz;
+
+    vec4 cosines = vec4(dot(n, lDir0.xyz), dot(n, lDir1.xyz), dot(n, lDir2.xyz), dot(n, lDir3.xyz));
+    vec4 c = clamp(cosines, shadowBias.z, 1.0);
+    vec4 slopeBias = shadowBias.y * sqrt(1.0 / (c * c) - 1.0);
+    vec4 offsetPoint = vec4(p + n * shadowBias.x, 1.0);
+    vec4 visibility;
+    visibility.x = lit(shaMap0, (gl_TextureMatrix[4] * offsetPoint).xyz + lShadowShift0.xyz, slopeBias.x);
+    visibility.y = lit(shaMap1, (gl_TextureMatrix[5] * offsetPoint).xyz + lShadowShift1.xyz, slopeBias.y);
+    visibility.z = lit(shaMap2, (gl_TextureMatrix[6] * offsetPoint).xyz + lShadowShift2.xyz, slopeBias.z);
+    visibility.w = lit(shaMap3, (gl_TextureMatrix[7] * offsetPoint).xyz + lShadowShift3.xyz, slopeBias.w);
 
     // Empty regions (black, pointing straight down) have no energy.
-    float seen = 0.0;
-    seen += sees(n, lDir0.xyz, lEnergy.x) * lit(shaMap0, gl_TextureMatrix[4], p + lDir0.xyz * kNormalOffset, dot(n, lDir0.xyz));
-    seen += sees(n, lDir1.xyz, lEnergy.y) * lit(shaMap1, gl_TextureMatrix[5], p + lDir1.xyz * kNormalOffset, dot(n, lDir1.xyz));
-    seen += sees(n, lDir2.xyz, lEnergy.z) * lit(shaMap2, gl_TextureMatrix[6], p + lDir2.xyz * kNormalOffset, dot(n, lDir2.xyz));
-    seen += sees(n, lDir3.xyz, lEnergy.w) * lit(shaMap3, gl_TextureMatrix[7], p + lDir3.xyz * kNormalOffset, dot(n, lDir3.xyz));
-    float grey = groundEnergy > 0.0 ? min(seen * kBackground / groundEnergy, kQuadLimit) : 0.0;
+    float seen = dot(max(cosines, 0.0) * lEnergy, visibility);
+    float grey = groundEnergy > 0.0 ? clamp(seen * kBackground / groundEnergy, 0.0, kQuadLimit) : 0.0;
     gl_FragColor = vec4(vec3(grey), kGroupShare);
 }

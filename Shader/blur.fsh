@@ -19,5 +19,5 @@ void main()
     sum += texture2DRect(col, at + step * 3.2307692).rgb * 0.0702703;
     sum += texture2DRect(col, at - step * 3.2307692).rgb * 0.0702703;
     // The weights add up to a hair over one: keep within the half-float range of the target.
-    gl_FragColor = vec4(min(sum, vec3(65504.0)), 1.0);
+    gl_FragColor = vec4(clamp(sum, vec3(0.0), vec3(65504.0)), 1.0);
 }

@@ -13,5 +13,6 @@ void main()
              + texture2DRect(col, centre + vec2(0.5, -0.5))
              + texture2DRect(col, centre + vec2(-0.5, 0.5))
              + texture2DRect(col, centre + vec2(0.5, 0.5));
-    gl_FragColor = sum * 0.25;
+    // Kept within the half-float range of a target, whatever the source holds.
+    gl_FragColor = clamp(sum * 0.25, vec4(0.0), vec4(65504.0));
 }

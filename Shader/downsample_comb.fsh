@@ -30,5 +30,5 @@ void main()
     vec3 sum = combined(centre + vec2(-0.5, -0.5)) + combined(centre + vec2(0.5, -0.5))
              + combined(centre + vec2(-0.5, 0.5)) + combined(centre + vec2(0.5, 0.5));
     // Lit image plus sky may exceed the half-float range of the target: keep within it.
-    gl_FragColor = vec4(min(sum * 0.25, vec3(65504.0)), 1.0);
+    gl_FragColor = vec4(clamp(sum * 0.25, vec3(0.0), vec3(65504.0)), 1.0);
 }

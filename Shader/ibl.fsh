@@ -14,27 +14,33 @@
 // Per-light values that do not depend on the pixel come from the processor,
 // once per quad:
 // "lIrradiance0".."lIrradiance3": rgb is the light's irradiance on a surface
-//   facing it, its colour (the region's latitude-weighted mean radiance)
-//   times the solid angle its region covers; under a uniform sky of radiance
-//   L a white matte surface facing up is then lit at L, as bright as the sky.
-//   Alpha is the light's energy (the luminance of rgb), its weight in the
-//   ground's shadow share.
+//   facing it, its region's radiance summed over the region's solid angle;
+//   under a uniform sky of radiance L a white matte surface facing up is then
+//   lit at L, as bright as the sky. Alpha is the light's energy (the
+//   luminance of rgb), its weight in the ground's shadow share.
 // "lShadowShift0".."lShadowShift3": xyz is added to the shadow-map
-//   coordinates of the point: the point's offset of kNormalOffset toward the
-//   light, carried through the unit's texture matrix, less the constant depth
-//   bias (against self-shadowing).
+//   coordinates of the point: the point's offset toward the light (as far as
+//   shadowBias.x), carried through the unit's texture matrix, less the
+//   constant depth bias (against self-shadowing).
 // A program set without these values gets zeros: no light, unbiased shadows.
 // "envRotation" (cos a, sin a, 0, 0): the environment's turn by the angle a
 // about the vertical; every lookup of "envMap" turns its world direction back
 // into the map's frame first (mapDirection). Unset, it is no turn. The lights
 // arrive turned already.
 // "groundEnergy": the sum over all 64 lights of energy times the cosine to the
-// ground's normal; the same for every quad. ("lSolidAngle" and "lEnergy", the
-// four lights' solid angles and energies, are set too; this program reads them
-// through "lIrradiance".)
+// ground's normal; the same for every quad. ("lEnergy", the four lights'
+// energies, is set too; this program reads them through "lIrradiance".)
+//
+// Values set once per pass, from the processor's single definition of each:
+// "shadowBias": x is how far the shadow lookup moves the point along its
+//   normal (world units), y the depth bias per unit of the light's slope
+//   tangent, z the cosine below which the slope no longer grows.
+// "luminanceWeights": rgb are the weights of a colour's luminance, as the
+//   light extraction uses them.
 //
 // The mirror and glossy reflections and the ground are not per light: each of
-// the 16 quads adds a sixteenth of them.
+// the 16 quads adds a sixteenth of them. The light of the map's ground, from
+// below, is added once per pixel by a quad of its own (groundlight.fsh).
 //
 // The ground is a shadow catcher: it shows the sky image (the environment's own
 // ground seen along the view ray) times the share of the ground's light that
@@ -49,8 +55,9 @@
 // branch included, so the ground and the object results are both computed and
 // one is chosen at the end, and the work is kept to what the picture needs.
 //
-// Whatever a quad adds stays below a sixteenth of the half-float maximum, so the
-// sum of the 16 quads never overflows the target, however bright the map.
+// Whatever a quad adds stays below a seventeenth of the half-float maximum, so
+// the sum of the 16 quads and the ground light's never overflows the target,
+// however bright the map.
 #version 120
 #extension GL_ARB_texture_rectangle : enable
 
@@ -83,11 +90,13 @@ uniform vec4 lShadowShift1;
 uniform vec4 lShadowShift2;
 uniform vec4 lShadowShift3;
 uniform float groundEnergy;
+uniform vec4 shadowBias;
+uniform vec4 luminanceWeights;
 
 const float PI = 3.14159265;
 const float kGroupShare = 1.0 / 16.0;
-// The largest half float (65504) shared by the 16 quads that add up in the target.
-const float kQuadLimit = 4094.0;
+// The largest half float (65504) shared by the 17 quads that add up in the target.
+const float kQuadLimit = 3853.0;
 const float kGlossNormalisation = (80.0 + 8.0) / 8.0;  // of the exponent-80 highlight
 const float kFloorAlbedo = 0.45;
 const float kFloorFadeStart = 4.5;
@@ -95,14 +104,6 @@ const float kFloorFadeEnd = 7.5;
 // Ground radiance below which the environment counts as having no ground.
 const float kDarkGroundStart = 0.01;
 const float kDarkGroundEnd = 0.04;
-// Shadow lookups move the point along its normal (here) and toward the light
-// (in lShadowShift) by about one shadow-map texel (11 units over 512 texels).
-const float kNormalOffset = 0.03;
-// A shadow-map texel covers more of a surface the more grazing the light: the
-// bias grows with the slope's tangent, which the cosine's floor of 0.05 keeps
-// below 20, so lights near the horizon do not shadow the very surface they light.
-const float kSlopeBias = 0.0006;
-const float kMinCosine = 0.05;
 
 // A world direction in the frame of the turned map.
 vec3 mapDirection(vec3 d)
@@ -143,11 +144,14 @@ void main()
     // The four lights side by side: cosines to the normal and to the view.
     vec4 cosines = vec4(dot(n, lDir0.xyz), dot(n, lDir1.xyz), dot(n, lDir2.xyz), dot(n, lDir3.xyz));
     vec4 towardEye = vec4(dot(v, lDir0.xyz), dot(v, lDir1.xyz), dot(v, lDir2.xyz), dot(v, lDir3.xyz));
-    vec4 c = clamp(cosines, kMinCosine, 1.0);
-    vec4 slopeBias = kSlopeBias * sqrt(1.0 / (c * c) - 1.0);
+    // A shadow-map texel covers more of a surface the more grazing the light:
+    // the bias grows with the slope's tangent, which the cosine's floor keeps
+    // bounded, so lights near the horizon do not shadow the very surface they light.
+    vec4 c = clamp(cosines, shadowBias.z, 1.0);
+    vec4 slopeBias = shadowBias.y * sqrt(1.0 / (c * c) - 1.0);
 
     // Lights behind the surface add nothing, whatever their lookup says.
-    vec4 offsetPoint = vec4(p + n * kNormalOffset, 1.0);
+    vec4 offsetPoint = vec4(p + n * shadowBias.x, 1.0);
     vec4 visibility;
     visibility.x = lit(shaMap0, (gl_TextureMatrix[4] * offsetPoint).xyz + lShadowShift0.xyz, slopeBias.x);
     visibility.y = lit(shaMap1, (gl_TextureMatrix[5] * offsetPoint).xyz + lShadowShift1.xyz, slopeBias.y);
@@ -166,7 +170,7 @@ void main()
     float share = groundEnergy > 0.0 ? open / groundEnergy : kGroupShare;
     vec3 sky = texture2DRect(background, at).rgb;
     float fade = 1.0 - smoothstep(kFloorFadeStart, kFloorFadeEnd, max(abs(p.x), abs(p.z)));
-    float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, dot(sky, vec3(0.2125, 0.7154, 0.0721)));
+    float missingGround = 1.0 - smoothstep(kDarkGroundStart, kDarkGroundEnd, dot(sky, luminanceWeights.rgb));
     vec3 groundColour = sky * share + diffuse * ((kFloorAlbedo / PI) * fade * missingGround);
 
     // Objects: diffuse, exponent-80 highlights and the reflection. The
@@ -196,6 +200,6 @@ void main()
                         reflected * (reflection * kGroupShare) * albedo.rgb;
 
     bool ground = positionSample.w < 0.5;
-    gl_FragColor = ground ? vec4(min(groundColour, vec3(kQuadLimit)), kGroupShare)
+    gl_FragColor = ground ? vec4(clamp(groundColour, vec3(0.0), vec3(kQuadLimit)), kGroupShare)
                           : vec4(clamp(objectColour, vec3(0.0), vec3(kQuadLimit)), 0.0);
 }

@@ -39,5 +39,5 @@ void main()
     vec3 v = normalize(camPos.xyz - texture2DRect(posMap, at).xyz);
     vec3 reflected = texture2D(envMap, latitudeLongitude(mapDirection(reflect(-v, n)))).rgb;
     // Each of the 16 quads keeps below a sixteenth of the half-float maximum.
-    gl_FragColor = vec4(min(reflected * kGroupShare, vec3(4094.0)), 0.0);
+    gl_FragColor = vec4(clamp(reflected * kGroupShare, vec3(0.0), vec3(4094.0)), 0.0);
 }

@@ -1,5 +1,5 @@
-// Environment benchmark: medians of loading, rescaling, uploading and extracting one 2048 x 2048 map, and of the
-// three-map start-up with its maps loaded side by side and one after another.
+// Environment benchmark: medians of loading, rescaling, uploading, extracting and projecting the ground light of one
+// 2048 x 2048 map, and of the three-map start-up with its maps loaded side by side and one after another.
 #include <GL/gl.h>
 
 #include <FreeImage.h>
@@ -12,6 +12,7 @@
 
 #include "environment/environment_map.h"
 #include "environment/environment_setup.h"
+#include "environment/ground_light.h"
 #include "environment/light_extractor.h"
 #include "environment/map_loading.h"
 #include "platform/native_window.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     // The maps are read from the working directory, as the program reads them.
     const std::string map = argc > 1 ? argv[1] : kEnvironmentFiles[2];
     FreeImage_Initialise(FALSE);
-    std::vector<double> loads, rescales, extractions, uploads, startups, serialStartups;
+    std::vector<double> loads, rescales, extractions, groundLights, uploads, startups, serialStartups;
     std::vector<float> pixels(static_cast<size_t>(kEnvironmentMapSize) * kEnvironmentMapSize * kChannels);
     for (int i = 0; i < kRepetitions; ++i) {
         Clock::time_point start = Clock::now();
@@ -67,10 +68,14 @@ int main(int argc, char** argv) {
         start = Clock::now();
         extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours);
         extractions.push_back(millisecondsSince(start));
+        start = Clock::now();
+        projectGroundLight(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize);
+        groundLights.push_back(millisecondsSince(start));
     }
     report("HDR load", loads);
     report("B-spline rescale to 2048 x 2048", rescales);
     report("light extraction", extractions);
+    report("ground light (nine harmonics)", groundLights);
     std::fflush(stdout);
 
     if (!startVideo()) {

@@ -7,6 +7,9 @@ void EnvironmentLights::copyToCurrent(int environment) {
     std::copy(directions[environment], directions[environment] + lightCount, currentDirections);
     std::copy(colours[environment], colours[environment] + lightCount, currentColours);
     std::copy(solidAngles[environment], solidAngles[environment] + lightCount, currentSolidAngles);
+    std::copy(irradiances[environment], irradiances[environment] + lightCount, currentIrradiances);
+    std::copy(energies[environment], energies[environment] + lightCount, currentEnergies);
+    currentGroundLight = groundLights[environment];
     currentGroundEnergy = groundEnergies[environment];
 }
 
@@ -16,15 +19,10 @@ void EnvironmentLights::updateGroundEnergy(int environment) {
         // The ground's normal is straight up, so a light's cosine is its height.
         const float cosine = directions[environment][light].y;
         if (cosine > 0.0f) {
-            sum += lightEnergy(colours[environment][light], solidAngles[environment][light]) * cosine;
+            sum += energies[environment][light] * cosine;
         }
     }
     groundEnergies[environment] = sum;
-}
-
-float lightEnergy(const Vector3& colour, float solidAngle) {
-    // The luminance weights of the lighting programs.
-    return (0.2125f * colour.x + 0.7154f * colour.y + 0.0721f * colour.z) * solidAngle;
 }
 
 void EnvironmentLights::selectEnvironment(int environment) {

@@ -10,6 +10,7 @@
 
 #include "environment/light_extractor.h"
 #include "environment/map_header.h"
+#include "environment/map_values.h"
 #include "platform/file_mapping.h"
 
 namespace {
@@ -93,6 +94,33 @@ FIBITMAP* toRgbFloats(FIBITMAP* loaded, std::string* cause) {
     return rgb != nullptr ? rgb : refuse(cause, "its pixels cannot be turned into RGB floats");
 }
 
+// Replaces the values no later step can use (NaN, infinite, negative) in an
+// RGB float image, before any filter spreads them.
+ReplacedValues replaceUnusableImageValues(FIBITMAP* rgb) {
+    ReplacedValues replaced;
+    const unsigned width = FreeImage_GetWidth(rgb);
+    for (unsigned row = 0; row < FreeImage_GetHeight(rgb); ++row) {
+        const ReplacedValues inRow =
+            replaceUnusableValues(reinterpret_cast<float*>(FreeImage_GetScanLine(rgb, row)), kRgbChannels * width);
+        replaced.notANumber += inRow.notANumber;
+        replaced.infinite += inRow.infinite;
+        replaced.negative += inRow.negative;
+    }
+    return replaced;
+}
+
+// The header check and the decoding of a file held in memory; replaced, when
+// given, counts the values the decoding replaced.
+FIBITMAP* loadFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels, std::string* cause,
+                         ReplacedValues* replaced) {
+    MapPicture picture;
+    std::string problem;
+    if (probeMapHeader(bytes, size, size, maxPixels, picture, problem) != HeaderProbe::Known) {
+        return refuse(cause, problem);
+    }
+    return decodeEnvironmentImage(bytes, size, picture.format, nullptr, cause, replaced);
+}
+
 }  // namespace
 
 FIBITMAP* rescaleEnvironmentImage(FIBITMAP* rgb, int width, int height, std::string* cause) {
@@ -117,7 +145,17 @@ FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause) {
     if (!file.open(fileName)) {
         return refuse(cause, file.failure());
     }
-    return loadEnvironmentImageFromMemory(file.data(), file.size(), kMaxHdrPixels, cause);
+    ReplacedValues replaced;
+    FIBITMAP* image = loadFromMemory(file.data(), file.size(), kMaxHdrPixels, cause, &replaced);
+    reportReplacedValues(fileName, replaced);
+    return image;
+}
+
+void reportReplacedValues(const std::string& fileName, const ReplacedValues& replaced) {
+    if (replaced.total() > 0) {
+        std::fprintf(stderr, "Environment map \"%s\": %s\n", fileName.c_str(),
+                     describeReplacedValues(replaced).c_str());
+    }
 }
 
 FIBITMAP* loadRescaledEnvironmentImage(const char* fileName, int width, int height, std::string* cause) {
@@ -131,16 +169,11 @@ FIBITMAP* loadRescaledEnvironmentImageFromMemory(const unsigned char* bytes, siz
 
 FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size, std::uint64_t maxPixels,
                                          std::string* cause) {
-    MapPicture picture;
-    std::string problem;
-    if (probeMapHeader(bytes, size, size, maxPixels, picture, problem) != HeaderProbe::Known) {
-        return refuse(cause, problem);
-    }
-    return decodeEnvironmentImage(bytes, size, picture.format, nullptr, cause);
+    return loadFromMemory(bytes, size, maxPixels, cause, nullptr);
 }
 
 FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFormat format, const CancelFlag* cancelled,
-                                 std::string* cause) {
+                                 std::string* cause, ReplacedValues* replaced) {
     // One callback for every thread, set once; each thread keeps its own message.
     static std::once_flag callbackSet;
     std::call_once(callbackSet, [] { FreeImage_SetOutputMessage(keepFreeImageMessage); });
@@ -160,7 +193,14 @@ FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFor
         }
         return refuse(cause, "its picture data cannot be decoded" + (said.empty() ? "" : " (FreeImage: " + said + ")"));
     }
-    return toRgbFloats(loaded, cause);
+    FIBITMAP* rgb = toRgbFloats(loaded, cause);
+    if (rgb != nullptr) {
+        const ReplacedValues found = replaceUnusableImageValues(rgb);
+        if (replaced != nullptr) {
+            *replaced = found;
+        }
+    }
+    return rgb;
 }
 
 void copyEnvironmentPixels(FIBITMAP* image, float* pixelsOut) {

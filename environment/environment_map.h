@@ -12,6 +12,7 @@
 
 #include "environment/hdr_header.h"
 #include "environment/map_header.h"
+#include "environment/map_values.h"
 #include "platform/background_job.h"
 
 // Reads fileName as an RGB float image at its own size. A file that starts
@@ -19,21 +20,26 @@
 // HDR (whatever its name suggests). Null when the file is missing or
 // unreadable, when its header is malformed, unsupported or announces too large
 // a picture (see hdr_header.h), or when its picture cannot be decoded; cause,
-// when given, then says why in words for the user. The caller unloads the
+// when given, then says why in words for the user. NaN and negative values
+// (OpenEXR maps may hold them) are read as 0 and infinite ones as 65504, and
+// standard error says how many, naming the file. The caller unloads the
 // result with FreeImage_Unload.
 FIBITMAP* loadEnvironmentImage(const char* fileName, std::string* cause = nullptr);
-// The same for a file held in memory (bytes .. bytes + size); maxPixels
-// bounds the size its header may announce.
+// The same for a file held in memory (bytes .. bytes + size), replacing the
+// same values without a word; maxPixels bounds the size its header may announce.
 FIBITMAP* loadEnvironmentImageFromMemory(const unsigned char* bytes, size_t size,
                                          std::uint64_t maxPixels = kMaxHdrPixels, std::string* cause = nullptr);
 
 // Decodes a file held in memory whose header probeMapHeader has accepted as
-// format. A raised cancel flag stops a Radiance map at the decoder's next
-// read (the result is then null); OpenEXR maps decode to the end. Safe to run
-// on several threads at once for different files once FreeImage has been
-// initialised on the main thread.
+// format, replacing NaN, infinite and negative values as loadEnvironmentImage
+// does; replaced, when given, counts them. A raised cancel flag stops a
+// Radiance map at the decoder's next read (the result is then null); OpenEXR
+// maps decode to the end. Safe to run on several threads at once for
+// different files once FreeImage has been initialised on the main thread.
 FIBITMAP* decodeEnvironmentImage(const unsigned char* bytes, size_t size, MapFormat format, const CancelFlag* cancelled,
-                                 std::string* cause);
+                                 std::string* cause, ReplacedValues* replaced = nullptr);
+// Says on standard error how many values of fileName were replaced, if any.
+void reportReplacedValues(const std::string& fileName, const ReplacedValues& replaced);
 // Stretches an RGB float image to width x height with the B-spline filter
 // and unloads it; null (with the cause) when that fails.
 FIBITMAP* rescaleEnvironmentImage(FIBITMAP* rgb, int width, int height, std::string* cause);

@@ -41,20 +41,8 @@ public:
 LoadedMap blackLights() {
     const std::vector<float> black(kMapFloats, 0.0f);
     LoadedMap map;
-    extractMapLights(black.data(), map);
+    extractMapLights(black.data(), kEnvironmentMapSize, kEnvironmentMapSize, map);
     return map;
-}
-
-// Environment e's lights from a loaded map, the ground's share of their
-// energy, and the cut they came from (for the settings panel's picture).
-void storeLights(int environment, const LoadedMap& map) {
-    EnvironmentLights& lights = environmentLights();
-    const int count = 1 << kLightTreeDepth;
-    std::copy(map.directions, map.directions + count, lights.directions[environment]);
-    std::copy(map.colours, map.colours + count, lights.colours[environment]);
-    std::copy(map.solidAngles, map.solidAngles + count, lights.solidAngles[environment]);
-    keepLightCut(environment, map.cut);
-    lights.updateGroundEnergy(environment);
 }
 
 void uploadMap(const LoadedMap& map, GLuint& texture) {
@@ -82,6 +70,25 @@ BackgroundJob::Work startupWork(int environment) {
 }
 
 }  // namespace
+
+void storeLights(int environment, const LoadedMap& map) {
+    EnvironmentLights& lights = environmentLights();
+    const int count = 1 << kLightTreeDepth;
+    std::copy(map.directions, map.directions + count, lights.directions[environment]);
+    std::copy(map.colours, map.colours + count, lights.colours[environment]);
+    std::copy(map.solidAngles, map.solidAngles + count, lights.solidAngles[environment]);
+    std::copy(map.irradiances, map.irradiances + count, lights.irradiances[environment]);
+    std::copy(map.energies, map.energies + count, lights.energies[environment]);
+    lights.groundLights[environment] = map.groundLight;
+    keepLightCut(environment, map.cut);
+    lights.updateGroundEnergy(environment);
+}
+
+void storeLights(int environment, const float* pixels, int width, int height) {
+    LoadedMap map;
+    extractMapLights(pixels, width, height, map);
+    storeLights(environment, map);
+}
 
 void startEnvironmentLoads() {
     // FreeImage is started here, on the main thread, before any worker decodes.

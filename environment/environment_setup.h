@@ -50,5 +50,10 @@ BackgroundJob::Work environmentLoadWork(int environment, const std::string& path
 // (tests and tools). On failure nothing changes and cause says why.
 bool replaceEnvironment(int environment, const std::string& path, GLuint textures[kEnvironmentCount],
                         std::string& cause);
+// Environment e's lights, ground light, ground energy and cut from a loaded
+// map, or from a map's pixels (width x height RGB floats, bottom row first)
+// cut on this thread. Main thread.
+void storeLights(int environment, const LoadedMap& map);
+void storeLights(int environment, const float* pixels, int width, int height);
 // Deletes the three textures and shuts FreeImage down.
 void releaseEnvironments(GLuint textures[kEnvironmentCount]);

@@ -6,21 +6,18 @@
 #include <cmath>
 #include <utility>
 
+#include "environment/luminance.h"
+
 namespace {
 
 constexpr float kPi = 3.1415927f;
-constexpr float kRedLuminance = 0.2125f;
-constexpr float kGreenLuminance = 0.7154f;
-constexpr float kBlueLuminance = 0.0721f;
 
 // Cosine of the row's latitude, without a half-pixel offset.
 float rowWeight(int row, int height) {
     return std::cos(kPi * (static_cast<float>(row) / static_cast<float>(height) - 0.5f));
 }
 
-float luminance(const float* pixel) {
-    return kRedLuminance * pixel[0] + kGreenLuminance * pixel[1] + kBlueLuminance * pixel[2];
-}
+float luminance(const float* pixel) { return ::luminance(pixel[0], pixel[1], pixel[2]); }
 
 }  // namespace
 
@@ -206,7 +203,7 @@ Vector3 lightDirection(int column, int row, int width, int height) {
 }
 
 LightExtractor::LightExtractor(const float* pixelBuffer, int mapWidth, int mapHeight)
-    : root(std::make_unique<LightRegion>(0, mapWidth, mapHeight / 2 + kHorizonSkipRows, mapHeight)),
+    : root(std::make_unique<LightRegion>(0, mapWidth, firstLightRow(mapHeight), mapHeight)),
       width(mapWidth),
       height(mapHeight),
       pixels(pixelBuffer) {}
@@ -325,18 +322,34 @@ void LightExtractor::finishLeaf(LightRegion& region, const std::vector<float>& r
         lightColumn = 0;
         lightRow = 0;
     }
-    region.solidAngle = region.holdsPixels() ? pixelCount * horizonPixelSolidAngle(width, height) : 0.0f;
+    // The true solid angle sums the rows' weights; the irradiance uses the
+    // pixel count, since the colour already carries the weights.
+    const float horizonPixel = horizonPixelSolidAngle(width, height);
+    float rowWeights = 0.0f;
+    for (int r = region.y0; r < region.y1; ++r) {
+        rowWeights += table.weight(r);
+    }
+    region.solidAngle = region.holdsPixels() ? rowWeights * static_cast<float>(columns) * horizonPixel : 0.0f;
+    const float strength = region.holdsPixels() ? pixelCount * horizonPixel : 0.0f;
+    region.irradiance = region.colour * strength;
+    region.lightEnergy = luminance(&region.colour.x) * strength;
     region.lightColumn = lightColumn;
     region.lightRow = lightRow;
     region.direction = lightDirection(lightColumn, lightRow, width, height);
 }
 
-void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut, float* solidAnglesOut) {
+void LightExtractor::collectLights(Vector3* directionsOut, Vector3* coloursOut, const LightMeasuresOut& measuresOut) {
     for (const LightRegion* leaf : leaves()) {
         directionsOut[count] = leaf->direction;
         coloursOut[count] = leaf->colour;
-        if (solidAnglesOut != nullptr) {
-            solidAnglesOut[count] = leaf->solidAngle;
+        if (measuresOut.solidAngles != nullptr) {
+            measuresOut.solidAngles[count] = leaf->solidAngle;
+        }
+        if (measuresOut.irradiances != nullptr) {
+            measuresOut.irradiances[count] = leaf->irradiance;
+        }
+        if (measuresOut.energies != nullptr) {
+            measuresOut.energies[count] = leaf->lightEnergy;
         }
         ++count;
     }
@@ -359,10 +372,10 @@ std::vector<const LightRegion*> LightExtractor::leaves() const {
 }
 
 void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut,
-                   float* solidAnglesOut) {
+                   const LightMeasuresOut& measuresOut) {
     LightExtractor extractor(pixels, width, height);
     extractor.split(kLightTreeDepth);
-    extractor.collectLights(directionsOut, coloursOut, solidAnglesOut);
+    extractor.collectLights(directionsOut, coloursOut, measuresOut);
 }
 
 float horizonPixelSolidAngle(int width, int height) {

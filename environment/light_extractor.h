@@ -16,6 +16,18 @@ constexpr int kLightTreeDepth = 6;
 // Rows just above the horizon that take no part in the extraction.
 constexpr int kHorizonSkipRows = 32;
 
+// The lowest row of a map of this height that the lights stand for; the rows
+// below it (the ground and the skipped band) are the ground light's.
+inline int firstLightRow(int height) { return height / 2 + kHorizonSkipRows; }
+
+// Where collectLights writes each light's measures besides its direction and
+// colour; an array left null is not written.
+struct LightMeasuresOut {
+    float* solidAngles = nullptr;    // steradians its region covers
+    Vector3* irradiances = nullptr;  // on a surface facing the light (R, G, B)
+    float* energies = nullptr;       // the luminance of the irradiance
+};
+
 class LightExtractor {
 public:
     // pixels: width x height RGB floats, rows bottom first without padding;
@@ -28,10 +40,10 @@ public:
     // Builds the tree down to depthLimit; every region at that level becomes
     // a leaf with its colour and direction.
     void split(int depthLimit);
-    // Writes each leaf's direction and colour (and, when asked, its solid
-    // angle), left subtree first, at index count onward; room for
-    // 2^depthLimit entries is the caller's.
-    void collectLights(Vector3* directionsOut, Vector3* coloursOut, float* solidAnglesOut = nullptr);
+    // Writes each leaf's direction and colour (and the measures asked for),
+    // left subtree first, at index count onward; room for 2^depthLimit
+    // entries is the caller's.
+    void collectLights(Vector3* directionsOut, Vector3* coloursOut, const LightMeasuresOut& measuresOut = {});
     // The leaves in the order collectLights writes them.
     std::vector<const LightRegion*> leaves() const;
 
@@ -62,9 +74,9 @@ private:
 Vector3 lightDirection(int column, int row, int width, int height);
 
 // Extracts kLightTreeDepth levels of lights from one map into the arrays
-// (room for 64 entries each); solidAnglesOut may be null.
+// (room for 64 entries each).
 void extractLights(const float* pixels, int width, int height, Vector3* directionsOut, Vector3* coloursOut,
-                   float* solidAnglesOut = nullptr);
+                   const LightMeasuresOut& measuresOut = {});
 
 // Solid angle of one pixel on the horizon row of a width x height
 // latitude-longitude map: 2 pi^2 / (width * height). A pixel of row r covers

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "environment/light_extractor.h"
+#include "environment/luminance.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ Colour brightnessColour(float share) {
     return {std::uint8_t(red * kFullByte), std::uint8_t(green * kFullByte), std::uint8_t(blue * kFullByte)};
 }
 
-float luminance(const Vector3& colour) { return lightEnergy(colour, 1.0f); }
+float luminance(const Vector3& colour) { return ::luminance(colour.x, colour.y, colour.z); }
 
 }  // namespace
 

@@ -16,10 +16,17 @@ struct LightRegion {
     float energy = 0.0f;
     Vector3 colour;     // R, G, B; set for leaves
     Vector3 direction;  // unit vector toward the light; set for leaves
-    // Steradians the leaf stands for: its pixel count times the solid angle of
-    // one pixel on the horizon row. Colour times solid angle is the light's
-    // strength, since the colour is a latitude-weighted mean. Set for leaves.
+    // Steradians the leaf's rectangle covers: the sum of its pixels' row
+    // weights times the solid angle of one pixel on the horizon row. Set for leaves.
     float solidAngle = 0.0f;
+    // The light's irradiance on a surface facing it (R, G, B): the colour, a
+    // latitude-weighted mean, times the pixel count times the horizon pixel's
+    // solid angle, which is the sum of radiance times solid angle over the
+    // region. Set for leaves.
+    Vector3 irradiance;
+    // The luminance of the irradiance: the light's weight where lights are
+    // weighed against each other. Set for leaves.
+    float lightEnergy = 0.0f;
     // The pixel a leaf's direction comes from (row 0 for a leaf without pixels).
     std::int32_t lightColumn = 0;
     std::int32_t lightRow = 0;

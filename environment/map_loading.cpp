@@ -5,6 +5,7 @@
 #include <new>
 
 #include "environment/environment_map.h"
+#include "environment/ground_light.h"
 #include "environment/light_extractor.h"
 #include "environment/map_header.h"
 #include "environment/map_memory.h"
@@ -93,7 +94,8 @@ LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled) {
         return stopped();
     }
     std::string cause;
-    FIBITMAP* image = decodeEnvironmentImage(bytes.get(), fileSize, picture.format, &cancelled, &cause);
+    ReplacedValues replaced;
+    FIBITMAP* image = decodeEnvironmentImage(bytes.get(), fileSize, picture.format, &cancelled, &cause, &replaced);
     bytes.reset();
     if (cancelled) {
         if (image != nullptr) {
@@ -101,6 +103,7 @@ LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled) {
         }
         return stopped();
     }
+    reportReplacedValues(path, replaced);
     FIBITMAP* rescaled = rescaleEnvironmentImage(image, kEnvironmentMapSize, kEnvironmentMapSize, &cause);
     if (rescaled == nullptr) {
         return failed(cause);
@@ -113,16 +116,17 @@ LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled) {
     return extractMap(pixelsOf(rescaled));
 }
 
-void extractMapLights(const float* pixels, LoadedMap& map) {
-    LightExtractor extractor(pixels, kEnvironmentMapSize, kEnvironmentMapSize);
+void extractMapLights(const float* pixels, int width, int height, LoadedMap& map) {
+    LightExtractor extractor(pixels, width, height);
     extractor.split(kLightTreeDepth);
-    extractor.collectLights(map.directions, map.colours, map.solidAngles);
-    map.cut = lightCutOf(extractor.leaves(), kEnvironmentMapSize, kEnvironmentMapSize);
+    extractor.collectLights(map.directions, map.colours, {map.solidAngles, map.irradiances, map.energies});
+    map.cut = lightCutOf(extractor.leaves(), width, height);
+    map.groundLight = projectGroundLight(pixels, width, height);
 }
 
 LoadedMap extractMap(MapPixels pixels) {
     LoadedMap map;
-    extractMapLights(pixels.get(), map);
+    extractMapLights(pixels.get(), kEnvironmentMapSize, kEnvironmentMapSize, map);
     map.pixels = std::move(pixels);
     return map;
 }

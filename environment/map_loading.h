@@ -5,6 +5,7 @@
 #include <string>
 
 #include "environment/environment_lights.h"
+#include "environment/ground_light.h"
 #include "environment/light_cut.h"
 #include "platform/background_job.h"
 
@@ -22,9 +23,12 @@ struct LoadedMap {
     Vector3 directions[kMaxLights];
     Vector3 colours[kMaxLights];
     float solidAngles[kMaxLights] = {};
-    LightCut cut;            // where each light came from in the map
-    std::string cause;       // why the load failed, for the user
-    bool cancelled = false;  // stopped between two steps; nothing else is set
+    Vector3 irradiances[kMaxLights];
+    float energies[kMaxLights] = {};
+    GroundLight groundLight;  // the light of the rows below the lights
+    LightCut cut;             // where each light came from in the map
+    std::string cause;        // why the load failed, for the user
+    bool cancelled = false;   // stopped between two steps; nothing else is set
 
     bool loaded() const { return pixels != nullptr; }
 };
@@ -38,8 +42,9 @@ struct LoadedMap {
 // several threads at once.
 LoadedMap loadMap(const std::string& path, const CancelFlag& cancelled);
 
-// The lights of a map of kEnvironmentMapSize^2 pixels and the cut they came from.
-void extractMapLights(const float* pixels, LoadedMap& map);
+// The lights and ground light of a width x height map (RGB floats, bottom row
+// first) and the cut they came from; map.pixels is left alone.
+void extractMapLights(const float* pixels, int width, int height, LoadedMap& map);
 
 // The lights of pixels kept from an earlier load, with the pixels.
 LoadedMap extractMap(MapPixels pixels);

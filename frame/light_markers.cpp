@@ -13,6 +13,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/luminance.h"
 #include "frame/scene_resources.h"
 #include "gpu/projections.h"
 #include "state/scene_state.h"
@@ -113,8 +114,9 @@ void renderLightMarkers() {
     float mostEnergy = 0.0f;
     float mostRadiance = 0.0f;
     for (int i = 0; i < lights.lightCount; ++i) {
-        energies[i] = lightEnergy(lights.currentColours[i], lights.currentSolidAngles[i]);
-        radiances[i] = lightEnergy(lights.currentColours[i], 1.0f);  // the colour's luminance
+        const Vector3& colour = lights.currentColours[i];
+        energies[i] = lights.currentEnergies[i];
+        radiances[i] = luminance(colour.x, colour.y, colour.z);
         mostEnergy = std::max(mostEnergy, energies[i]);
         mostRadiance = std::max(mostRadiance, radiances[i]);
     }

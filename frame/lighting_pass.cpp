@@ -1,5 +1,5 @@
-// Deferred lighting pass: adds four shadowed lights per full-target quad; each shadow map's texture matrix maps world
-// positions into it.
+// Deferred lighting pass: adds four shadowed lights per full-target quad, each shadow map's texture matrix mapping
+// world positions into it, then the map's ground light in one more quad.
 #include "frame/lighting_pass.h"
 
 #include <GL/gl.h>
@@ -8,6 +8,8 @@
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
 #include "environment/environment_turn.h"
+#include "environment/ground_light.h"
+#include "environment/luminance.h"
 #include "frame/full_target_quad.h"
 #include "frame/scene_resources.h"
 #include "frame/shader_programs.h"
@@ -33,10 +35,20 @@ const char* const kIrradianceNames[kLightsPerQuad] = {"lIrradiance0", "lIrradian
 const char* const kShadowShiftNames[kLightsPerQuad] = {"lShadowShift0", "lShadowShift1", "lShadowShift2",
                                                        "lShadowShift3"};
 
-// The shadow lookup's offset of the point toward the light, in world units
-// (about one shadow-map texel), and the constant part of its depth bias.
+const char* const kGroundLightNames[kGroundLightTerms] = {"groundLight0", "groundLight1", "groundLight2",
+                                                          "groundLight3", "groundLight4", "groundLight5",
+                                                          "groundLight6", "groundLight7", "groundLight8"};
+
+// The shadow lookup moves the point along its normal and toward the light by
+// about one shadow-map texel (11 world units over 512 texels), then biases its
+// depth by a constant and by the light's slope: a texel covers more of a
+// surface the more grazing the light. The slope's tangent stops growing below
+// the cosine floor (at about 20), so lights near the horizon do not shadow the
+// very surface they light. Both lighting programs read these values.
 constexpr float kShadowNormalOffset = 0.03f;
 constexpr float kShadowDepthBias = 0.0015f;
+constexpr float kShadowSlopeBias = 0.0006f;
+constexpr float kShadowMinCosine = 0.05f;
 
 // Column-major 4 x 4 matrix times the column (x, y, z, w).
 void transform(const float* m, const float in[4], float out[4]) {
@@ -47,17 +59,16 @@ void transform(const float* m, const float in[4], float out[4]) {
 
 // The values the lighting program needs per light that do not depend on the
 // pixel; see the program's inputs "lIrradiance" and "lShadowShift".
-void setPerLightValues(GLSLManager& programs, int program, int slot, int light, float solidAngle, float energy) {
+void setPerLightValues(GLSLManager& programs, int program, int slot, int light, float energy) {
     const EnvironmentLights& lights = environmentLights();
     const SceneResources& resources = sceneResources();
-    const Vector3& colour = lights.currentColours[light];
+    const Vector3& irradiance = lights.currentIrradiances[light];
     const Vector3& direction = resources.lightDirections[light];
 
-    // A light shines with its colour (its region's mean radiance) times the
-    // solid angle of its region: the irradiance it gives a surface facing it.
-    // Alpha is its energy, its weight in the ground's shadow share.
-    programs.setUniform4f(program, kIrradianceNames[slot], colour.x * solidAngle, colour.y * solidAngle,
-                          colour.z * solidAngle, energy);
+    // A light shines with its region's radiance summed over the region's
+    // solid angle: the irradiance it gives a surface facing it. Alpha is its
+    // energy, its weight in the ground's shadow share.
+    programs.setUniform4f(program, kIrradianceNames[slot], irradiance.x, irradiance.y, irradiance.z, energy);
 
     // The offset toward the light through the texture matrix: a direction, so
     // only the light's view and projection and the matrix's scale by one half act.
@@ -69,6 +80,22 @@ void setPerLightValues(GLSLManager& programs, int program, int slot, int light, 
     transform(resources.shadowProjection[light], inView, projected);
     programs.setUniform4f(program, kShadowShiftNames[slot], 0.5f * projected[0], 0.5f * projected[1],
                           0.5f * projected[2] - kShadowDepthBias, 0.0f);
+}
+
+// Adds the light of the map's ground to the objects: one more quad, with a
+// program of its own, so that the 16 light quads do not repeat its work.
+void addGroundLight(GLSLManager& programs, const EnvironmentTurn& turn, float width, float height) {
+    const IrradianceTerms irradiance = irradianceTerms(environmentLights().currentGroundLight);
+    programs.useProgram(kGroundLightProgram);
+    programs.setUniform4f(kGroundLightProgram, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
+    programs.setUniform1i(kGroundLightProgram, "colMap", kColourUnit);
+    programs.setUniform1i(kGroundLightProgram, "norMap", kNormalUnit);
+    programs.setUniform1i(kGroundLightProgram, "posMap", kPositionUnit);
+    for (int term = 0; term < kGroundLightTerms; ++term) {
+        const Vector3& value = irradiance.terms[term];
+        programs.setUniform4f(kGroundLightProgram, kGroundLightNames[term], value.x, value.y, value.z, 0.0f);
+    }
+    drawFullTargetQuad(width, height, 0.0f);
 }
 
 // Loads the unit's texture matrix: bias and scale from clip space to 0..1,
@@ -123,6 +150,9 @@ void renderLightingPass() {
     const Vector3& eye = camera().position;
     programs.setUniform4f(program, "camPos", eye.x, eye.y, eye.z, 0.0f);
     programs.setUniform1f(program, "groundEnergy", lights.currentGroundEnergy);
+    programs.setUniform4f(program, "shadowBias", kShadowNormalOffset, kShadowSlopeBias, kShadowMinCosine, 0.0f);
+    programs.setUniform4f(program, "luminanceWeights", kLuminanceWeights[0], kLuminanceWeights[1], kLuminanceWeights[2],
+                          0.0f);
     const EnvironmentTurn turn = currentEnvironmentTurn(state, lights);
     programs.setUniform4f(program, "envRotation", turn.cosine, turn.sine, 0.0f, 0.0f);
 
@@ -148,22 +178,25 @@ void renderLightingPass() {
             bindShadowMap(kFirstShadowUnit + k, group + k);
         }
         selectTextureUnit(kEnvironmentUnit);
-        float solidAngle[kLightsPerQuad];
         float energy[kLightsPerQuad];
         for (int k = 0; k < kLightsPerQuad; ++k) {
             const Vector3& direction = resources.lightDirections[group + k];
             const Vector3& colour = lights.currentColours[group + k];
             programs.setUniform4f(program, kDirectionNames[k], direction.x, direction.y, direction.z, 0.0f);
             programs.setUniform4f(program, kColourNames[k], colour.x, colour.y, colour.z, 0.0f);
-            solidAngle[k] = lights.currentSolidAngles[group + k];
-            energy[k] = lightEnergy(colour, solidAngle[k]);
-            setPerLightValues(programs, program, k, group + k, solidAngle[k], energy[k]);
+            energy[k] = lights.currentEnergies[group + k];
+            setPerLightValues(programs, program, k, group + k, energy[k]);
         }
-        // The four lights' solid angles and energies, for programs that weigh
-        // the lights by them (the occlusion program).
-        programs.setUniform4f(program, "lSolidAngle", solidAngle[0], solidAngle[1], solidAngle[2], solidAngle[3]);
+        // The four lights' energies, for programs that weigh the lights by
+        // them (the occlusion program).
         programs.setUniform4f(program, "lEnergy", energy[0], energy[1], energy[2], energy[3]);
         drawFullTargetQuad(static_cast<float>(width), static_cast<float>(height), 0.0f);
+    }
+    // The occlusion picture shows what each point sees of the sky, not light,
+    // so only image-based lighting gets the ground's light. A ground-light
+    // program that failed to build adds nothing.
+    if (program == kImageBasedLightingProgram && programs.programLinked(kGroundLightProgram)) {
+        addGroundLight(programs, turn, static_cast<float>(width), static_cast<float>(height));
     }
     glDisable(GL_BLEND);
     if (backgroundMasked) {

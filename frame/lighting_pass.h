@@ -1,4 +1,5 @@
-// Deferred lighting pass: adds four shadowed lights per full-target quad into the lit image.
+// Deferred lighting pass: adds four shadowed lights per full-target quad, then the map's ground light, into the lit
+// image.
 #pragma once
 
 void renderLightingPass();

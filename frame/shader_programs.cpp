@@ -22,6 +22,7 @@ constexpr ProgramFiles kLoadOrder[kProgramCount] = {
     {kDownsampleCombineProgram, "Shader/downsample.vsh", "Shader/downsample_comb.fsh"},
     {kBlurProgram, "Shader/blur.vsh", "Shader/blur.fsh"},
     {kDownsampleProgram, "Shader/downsample.vsh", "Shader/downsample.fsh"},
+    {kGroundLightProgram, "Shader/ibl.vsh", "Shader/groundlight.fsh"},
 };
 
 }  // namespace

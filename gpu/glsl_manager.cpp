@@ -110,6 +110,7 @@ void GLSLManager::allocatePrograms(int count) {
     vertexShaders_.assign(slotCount_, 0);
     fragmentShaders_.assign(slotCount_, 0);
     programs_.assign(slotCount_, 0);
+    linked_.assign(slotCount_, 0);
 }
 
 ProgramSlot GLSLManager::programSlot(int slot) const {
@@ -127,6 +128,7 @@ void GLSLManager::loadProgram(const char* vertexPath, const char* fragmentPath, 
         return;
     }
     using namespace glsl;
+    linked_[slot] = 0;
     programs_[slot] = glCreateProgramObjectARB();
     fragmentShaders_[slot] = glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
     vertexShaders_[slot] = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
@@ -152,6 +154,7 @@ void GLSLManager::loadProgram(const char* vertexPath, const char* fragmentPath, 
         report(kLinkPrefix, programs_[slot], slot);
         return;
     }
+    linked_[slot] = 1;
     glUseProgramObjectARB(programs_[slot]);
     // The validation log is written whatever it says; its status is not consulted.
     if (glValidateProgramARB != nullptr) {
@@ -218,8 +221,10 @@ void GLSLManager::release() {
     vertexShaders_.clear();
     fragmentShaders_.clear();
     programs_.clear();
+    linked_.clear();
     vertexShaders_.shrink_to_fit();
     fragmentShaders_.shrink_to_fit();
     programs_.shrink_to_fit();
+    linked_.shrink_to_fit();
     slotCount_ = 0;
 }

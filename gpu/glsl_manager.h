@@ -47,6 +47,8 @@ public:
     void release();
 
     int slotCount() const { return slotCount_; }
+    // Whether the slot's program compiled and linked, so drawing with it draws.
+    bool programLinked(int slot) const { return hasSlot(slot) && linked_[slot] != 0; }
     // The slot's objects (all 0 for a slot that does not exist).
     ProgramSlot programSlot(int slot) const;
 
@@ -57,6 +59,7 @@ private:
     std::vector<GLhandleARB> vertexShaders_;
     std::vector<GLhandleARB> fragmentShaders_;
     std::vector<GLhandleARB> programs_;
+    std::vector<char> linked_;
     int slotCount_ = 0;
 };
 

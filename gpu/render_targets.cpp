@@ -34,6 +34,9 @@ PFNGLTEXIMAGE3DPROC glTexImage3D = nullptr;
 
 // True only after a successful initTargets: every required pointer is set.
 bool entryPointsReady = false;
+// True when the driver lists the blit extension: its entry point alone proves
+// nothing, since the lookup answers for names the driver lacks too.
+bool depthBlitReady = false;
 
 }  // namespace fbo
 
@@ -89,7 +92,7 @@ bool lookUpFramebufferEntryPoints() {
     required &= lookUpEntryPoint(glGenerateMipmapEXT, "glGenerateMipmapEXT");
     required &= lookUpEntryPoint(glCheckFramebufferStatusEXT, "glCheckFramebufferStatusEXT");
     lookUpEntryPoint(fbo::glTexImage3D, "glTexImage3D");             // optional and unused
-    lookUpEntryPoint(glBlitFramebufferEXT, "glBlitFramebufferEXT");  // optional: copyDepth checks it
+    lookUpEntryPoint(glBlitFramebufferEXT, "glBlitFramebufferEXT");  // optional: with its extension, copyDepth
     return required;
 }
 
@@ -141,6 +144,7 @@ bool RenderTargets::allocateTables(int count) {
 
 bool RenderTargets::initTargets(int count) {
     fbo::entryPointsReady = false;
+    fbo::depthBlitReady = false;
     targetCount_ = 0;
     if (!allocateTables(count)) {
         // Without its tables the manager creates and looks up nothing.
@@ -158,6 +162,8 @@ bool RenderTargets::initTargets(int count) {
         return false;
     }
     fbo::entryPointsReady = true;
+    fbo::depthBlitReady = fbo::glBlitFramebufferEXT != nullptr && fbo::glFramebufferRenderbufferEXT != nullptr &&
+                          extensionListed("GL_EXT_framebuffer_blit");
     return true;
 }
 
@@ -235,9 +241,8 @@ void RenderTargets::unbindTarget() {
 
 bool RenderTargets::copyDepth(int source, int destination, int width, int height) {
     using namespace fbo;
-    if (!entryPointsReady || glBlitFramebufferEXT == nullptr || glFramebufferRenderbufferEXT == nullptr ||
-        !hasTarget(source) || !hasTarget(destination) || renderbuffers_[source] == 0 ||
-        renderbuffers_[destination] == 0) {
+    if (!entryPointsReady || !depthBlitReady || !hasTarget(source) || !hasTarget(destination) ||
+        renderbuffers_[source] == 0 || renderbuffers_[destination] == 0) {
         return false;
     }
     glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, framebuffers_[source]);

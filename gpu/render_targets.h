@@ -42,7 +42,8 @@ public:
 
     // Copies the lower-left width x height of the source's depth buffer into
     // the destination's and leaves the destination bound. False (nothing done)
-    // where the driver cannot blit or either target has no depth buffer.
+    // where the driver does not list GL_EXT_framebuffer_blit or either target
+    // has no depth buffer.
     bool copyDepth(int source, int destination, int width, int height);
 
     // Writes the completeness status of the bound framebuffer to the log.

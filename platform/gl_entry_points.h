@@ -3,7 +3,7 @@
 
 #include "platform/platform_services.h"
 
-// True when the context's extension string contains the name (a plain substring search).
+// True when the context's space-separated extension string lists the name as a whole.
 bool extensionListed(const char* name);
 
 // Looks an entry point up by name through the platform layer into a typed

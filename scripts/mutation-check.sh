@@ -17,7 +17,7 @@ fi
 mutants=(
   'math/quaternion.cpp|s/return {-q.x \/ normSquared/return {q.x \/ normSquared/|quaternion inverse keeps x unconjugated'
   'environment/dib_converter.cpp|s/+ 31) \/ 32 \* 4/+ 7) \/ 8/|bitmap rows without their 4-byte padding'
-  'environment/light_extractor.cpp|s/mapHeight \/ 2 + kHorizonSkipRows/mapHeight \/ 2/|light cut starts at the horizon row'
+  'environment/light_extractor.h|s/return height \/ 2 + kHorizonSkipRows;/return height \/ 2;/|light cut starts at the horizon row'
   'environment/environment_lights.cpp|s/directions\[environment\] + lightCount/directions[environment] + lightCount - 1/|environment switch copies one direction too few'
   'camera/camera.cpp|s/if (pitch_ > kPitchLimit) {/if (pitch_ > kPitchLimit + 0.1f) {/|upward tilt clamped late'
   'character/animation.cpp|s/elapsedSinceStep > kAnimationStepMilliseconds/elapsedSinceStep >= kAnimationStepMilliseconds/|animation steps at exactly 40 ms'
@@ -42,6 +42,9 @@ mutants=(
   'character/mesh_buffers.cpp|s/m.blue, m.secondAlpha/m.blue, m.alpha/|second alpha never chosen'
   'app/screenshot_key.cpp|s/int suffix = 2/int suffix = 1/|screenshot suffixes start at 1'
   'camera/camera.cpp|s/^    up = Vector3(upX, upY, upZ);/&\n    pitch_ = 0.0f;/|placing the camera forgets the accumulated pitch'
+  'environment/ground_light.cpp|s/kCosineBand1 = 2.0 \* kPi \/ 3.0/kCosineBand1 = kPi \/ 2.0/|ground light band 1 with the wrong cosine factor'
+  'gpu/render_targets.cpp|s/extensionListed("GL_EXT_framebuffer_blit")/true/|depth copy trusted without its extension'
+  'environment/environment_map.cpp|s/= replaceUnusableImageValues(rgb);/{};/|NaN and infinite map values kept'
 )
 
 # What the unit and gl tests run: the core library, the test programs, the tools

@@ -11,4 +11,7 @@ constexpr int kAmbientOcclusionProgram = 6;
 constexpr int kDownsampleCombineProgram = 7;
 constexpr int kBlurProgram = 8;
 constexpr int kDownsampleProgram = 9;  // loaded, not used by the frame
-constexpr int kProgramCount = 10;
+// Beyond the ten: the map's ground light on the objects, one quad after the
+// image-based lighting program's.
+constexpr int kGroundLightProgram = 10;
+constexpr int kProgramCount = 11;

@@ -20,8 +20,10 @@ constexpr int kLightCount = 1 << kLightTreeDepth;
 const char* const kUsage =
     "usage: lumivor-lights FILE.hdr|FILE.exr [--json] [--image OUT.png]\n"
     "Prints the 64 lights of a latitude-longitude Radiance HDR or OpenEXR map, one per line:\n"
-    "index, direction x y z (y up, toward the light), colour r g b, solid angle\n"
-    "(steradians; colour times solid angle is the light's strength).\n"
+    "index, direction x y z (y up, toward the light), colour r g b (the region's\n"
+    "latitude-weighted mean radiance), solid angle (steradians the region covers),\n"
+    "irradiance r g b (on a surface facing the light: the region's radiance summed\n"
+    "over its solid angle, what a renderer lights with).\n"
     "  --json           print the lights as JSON instead\n"
     "  --image OUT.png  also write the map with its light regions and lights marked\n";
 
@@ -46,21 +48,30 @@ bool parse(int argc, char** argv, Options& options) {
     return options.file != nullptr;
 }
 
-void printText(const Vector3* directions, const Vector3* colours, const float* solidAngles) {
+// The extracted lights, one array per quantity.
+struct Lights {
+    Vector3 directions[kLightCount];
+    Vector3 colours[kLightCount];
+    float solidAngles[kLightCount];
+    Vector3 irradiances[kLightCount];
+};
+
+void printText(const Lights& lights) {
     for (int i = 0; i < kLightCount; ++i) {
-        std::printf("%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, directions[i].x, directions[i].y, directions[i].z,
-                    colours[i].x, colours[i].y, colours[i].z, solidAngles[i]);
+        const Vector3 &d = lights.directions[i], &c = lights.colours[i], &e = lights.irradiances[i];
+        std::printf("%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, d.x, d.y, d.z, c.x, c.y, c.z,
+                    lights.solidAngles[i], e.x, e.y, e.z);
     }
 }
 
-void printJson(const Vector3* directions, const Vector3* colours, const float* solidAngles) {
+void printJson(const Lights& lights) {
     std::printf("{\"lights\": [\n");
     for (int i = 0; i < kLightCount; ++i) {
+        const Vector3 &d = lights.directions[i], &c = lights.colours[i], &e = lights.irradiances[i];
         std::printf(
             "  {\"index\": %d, \"direction\": [%.9g, %.9g, %.9g], \"colour\": [%.9g, %.9g, %.9g], "
-            "\"solidAngle\": %.9g}%s\n",
-            i, directions[i].x, directions[i].y, directions[i].z, colours[i].x, colours[i].y, colours[i].z,
-            solidAngles[i], i + 1 < kLightCount ? "," : "");
+            "\"solidAngle\": %.9g, \"irradiance\": [%.9g, %.9g, %.9g]}%s\n",
+            i, d.x, d.y, d.z, c.x, c.y, c.z, lights.solidAngles[i], e.x, e.y, e.z, i + 1 < kLightCount ? "," : "");
     }
     std::printf("]}\n");
 }
@@ -80,14 +91,12 @@ int run(const Options& options) {
 
     LightExtractor extractor(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize);
     extractor.split(kLightTreeDepth);
-    Vector3 directions[kLightCount];
-    Vector3 colours[kLightCount];
-    float solidAngles[kLightCount];
-    extractor.collectLights(directions, colours, solidAngles);
+    Lights lights;
+    extractor.collectLights(lights.directions, lights.colours, {lights.solidAngles, lights.irradiances});
     if (options.json) {
-        printJson(directions, colours, solidAngles);
+        printJson(lights);
     } else {
-        printText(directions, colours, solidAngles);
+        printText(lights);
     }
 
     if (options.image != nullptr) {

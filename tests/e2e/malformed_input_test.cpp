@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "state/program_slots.h"
 #include "support/gl_test_context.h"
 #include "support/program_run.h"
 #include "support/scratch_directory.h"
@@ -39,9 +40,9 @@ const char* const kMapFiles[] = {"uffizi-large.hdr", "tsy_hdrfin.hdr", "studio2.
 // each slot reports exactly the broken one: set A breaks these, set B the others; per slot, the stage (vertex or
 // pixel) whose file set A breaks.
 const std::set<std::string> kShaderSetA = {
-    "tonemap.vsh", "posout.vsh",          "pp.vsh",        "blur.vsh", "ibl.fsh", "norout.fsh", "iblrefl.fsh",
-    "ao.fsh",      "downsample_comb.fsh", "downsample.fsh"};
-const char* const kSetAStages = "VPVPVPPPVP";
+    "tonemap.vsh", "posout.vsh",          "pp.vsh",         "blur.vsh",       "ibl.fsh", "norout.fsh", "iblrefl.fsh",
+    "ao.fsh",      "downsample_comb.fsh", "downsample.fsh", "groundlight.fsh"};
+const char* const kSetAStages = "VPVPVPPPVPP";
 
 std::string original(const std::string& name) { return readWholeFile(std::string(LUMIVOR_RUN_DIR) + "/" + name); }
 
@@ -150,7 +151,7 @@ protected:
         EXPECT_EQ(countOccurrences(errors, "shutdownScene after 3 frames"), status == 0 ? 1 : 0) << errors;
         // Every slot reports one compile error of the broken stage or one link error (the empty source of an
         // unreadable file fails either way, depending on the driver), and none a validation report.
-        for (int slot = 0; shaderSet >= 0 && slot < 10; ++slot) {
+        for (int slot = 0; shaderSet >= 0 && slot < kProgramCount; ++slot) {
             const std::string id = "ID: " + std::to_string(slot) + ": ";
             const std::string compiling =
                 ((kSetAStages[slot] == 'V') == (shaderSet == 0) ? "VS" : "PS") + std::string(" Compiling Error! ") + id;

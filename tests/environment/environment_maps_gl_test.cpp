@@ -80,11 +80,13 @@ TEST_F(EnvironmentMapsGl, StartUpUploadsExactFloatsAndGivesAChosenExrMapTheLight
     }
     EXPECT_EQ(json.rfind("{\"lights\": [", 0), 0u) << json;
     EXPECT_EQ(countOccurrences(json, "\"solidAngle\": "), lights.lightCount) << json;
+    EXPECT_EQ(countOccurrences(json, "\"irradiance\": ["), lights.lightCount) << json;
     for (int i = 0; i < lights.lightCount; ++i) {
-        const Vector3 &d = lights.currentDirections[i], &c = lights.currentColours[i];
+        const Vector3 &d = lights.currentDirections[i], &c = lights.currentColours[i],
+                      &e = lights.currentIrradiances[i];
         char line[256];
-        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, d.x, d.y, d.z, c.x, c.y, c.z,
-                      lights.currentSolidAngles[i]);
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", i, d.x, d.y, d.z,
+                      c.x, c.y, c.z, lights.currentSolidAngles[i], e.x, e.y, e.z);
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lights.lightCount);

@@ -1,4 +1,4 @@
-// Median-cut light extraction: bit-exact agreement with a literal cut, and one bright pixel's light and solid angles.
+// Median-cut light extraction: bit-exact agreement with a literal cut, one bright pixel's light, the solid angles.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -54,26 +54,26 @@ TEST(LightExtraction, MatchesTheLiteralCutBitForBitInTreeOrder) {
     }
 }
 
-TEST(LightExtraction, OneBrightPixelGivesOneLightTowardItAndEveryLightItsSolidAngle) {
-    std::vector<float> map(256 * 256 * 3);
-    const int column = 100, row = 200;
-    std::copy_n(std::vector<float>{40.0f, 20.0f, 10.0f}.begin(), 3, &map[3 * (row * 256 + column)]);
-    LightExtractor extractor(map.data(), 256, 256);
+TEST(LightExtraction, OneBrightPixelGivesOneLightTowardItWithThatPixelsIrradianceAndTheSolidAnglesTileTheSky) {
+    constexpr int size = 512;
+    std::vector<float> map(size * size * 3);
+    const int column = 200, row = 500;  // four rows below the zenith
+    std::copy_n(std::vector<float>{40.0f, 20.0f, 10.0f}.begin(), 3, &map[3 * (row * size + column)]);
+    LightExtractor extractor(map.data(), size, size);
     extractor.split(kLightTreeDepth);
-    Vector3 directions[kLights], colours[kLights];
+    Vector3 directions[kLights], colours[kLights], irradiances[kLights];
     float solidAngles[kLights];
-    extractor.collectLights(directions, colours, solidAngles);
-    // Each light covers its pixels (none when empty, whatever its bounds) times a horizon pixel's solid angle.
-    const float horizonPixel = 2.0f * kPi * kPi / (256.0f * 256.0f);
-    const float w = std::cos(kPi * (row / 256.0f - 0.5f)), theta = kPi * row / 256.0f,
-                phi = kPi * (2.0f * column / 256.0f - 1.0f);
+    extractor.collectLights(directions, colours, {solidAngles, irradiances});
+    const float horizonPixel = 2.0f * kPi * kPi / (size * size);
+    const float w = std::cos(kPi * (float(row) / size - 0.5f)), theta = kPi * row / size,
+                phi = kPi * (2.0f * column / size - 1.0f);
     const Vector3 toward(-std::sin(theta) * std::sin(phi), -std::cos(theta), std::sin(theta) * std::cos(phi));
     double sky = 0.0;
     int lit = 0;
     for (int i = 0; i < kLights; ++i) {
         const LightRegion& leaf = *extractor.leaves()[i];
         const float n = leaf.holdsPixels() ? float((leaf.x1 - leaf.x0) * (leaf.y1 - leaf.y0)) : 0.0f;
-        EXPECT_EQ(solidAngles[i], n * horizonPixel) << i;
+        EXPECT_LE(solidAngles[i], n * horizonPixel) << "no more than its pixels at the horizon's size, light " << i;
         sky += solidAngles[i];
         const bool holds = leaf.x0 <= column && column < leaf.x1 && leaf.y0 <= row && row < leaf.y1;
         lit += holds;
@@ -81,12 +81,20 @@ TEST(LightExtraction, OneBrightPixelGivesOneLightTowardItAndEveryLightItsSolidAn
             EXPECT_EQ(colours[i].x, w * (40.0f / n)) << i;
             EXPECT_EQ(colours[i].z, w * (10.0f / n)) << i;
             EXPECT_GT(dot(directions[i], toward), 1.0f - 1e-6f) << i;
+            // The light gives what the pixel gives: its radiance times its own solid angle.
+            EXPECT_NEAR(irradiances[i].x, 40.0f * w * horizonPixel, 1e-5f * irradiances[i].x);
+            EXPECT_NEAR(irradiances[i].y, 20.0f * w * horizonPixel, 1e-5f * irradiances[i].y);
+            EXPECT_LT(solidAngles[i], 0.1f * n * horizonPixel) << "near the zenith a pixel covers far less";
         } else {
             EXPECT_EQ(colours[i].x, 0.0f) << i;
             EXPECT_EQ(colours[i].y, 0.0f) << i;
             EXPECT_EQ(colours[i].z, 0.0f) << i;
+            EXPECT_EQ(irradiances[i].x, 0.0f) << i;
+            EXPECT_EQ(irradiances[i].y, 0.0f) << i;
+            EXPECT_EQ(irradiances[i].z, 0.0f) << i;
         }
     }
     EXPECT_EQ(lit, 1);
-    EXPECT_NEAR(sky, 256.0 * (128 - 32) * horizonPixel, 1e-3);
+    // The leaves tile the sky from 32 rows above the horizon up: 2 pi (1 - sin(32 pi / size)) steradians.
+    EXPECT_NEAR(sky, 2.0 * kPi * (1.0 - std::sin(32.0 * kPi / size)), 0.01 * sky);
 }

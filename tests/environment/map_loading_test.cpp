@@ -55,7 +55,7 @@ TEST_F(MapLoading, ThreeMapsLoadedSideBySideGiveTheLightsOfAnExtractionOneAfterA
         EXPECT_EQ(std::memcmp(pixels.data(), parallel[e]->pixels.get(), pixels.size() * sizeof(float)), 0) << runMap(e);
         Vector3 directions[kMaxLights], colours[kMaxLights];
         float solidAngles[kMaxLights] = {};
-        extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours, solidAngles);
+        extractLights(pixels.data(), kEnvironmentMapSize, kEnvironmentMapSize, directions, colours, {solidAngles});
         const std::size_t lights = kDefaultLightCount;
         EXPECT_EQ(std::memcmp(directions, parallel[e]->directions, lights * sizeof(Vector3)), 0) << runMap(e);
         EXPECT_EQ(std::memcmp(colours, parallel[e]->colours, lights * sizeof(Vector3)), 0) << runMap(e);

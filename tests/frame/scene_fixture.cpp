@@ -28,15 +28,17 @@ KeyState SceneFixture::keys;
 AppWindow SceneFixture::appWindow;
 namespace {
 std::unique_ptr<ScratchDirectory> directory;
-RecordingPlatform fakePlatform;  // the cursor stays at the mouse-look centre: only tests move the camera
+RecordingPlatform platformFake;  // the cursor stays at the mouse-look centre: only tests move the camera
 }  // namespace
+
+RecordingPlatform& SceneFixture::fakePlatform() { return platformFake; }
 
 void SceneFixture::SetUpTestSuite() {
     directory = std::make_unique<ScratchDirectory>();
     linkRunData(directory->path());
     std::istringstream config("320 240 1");
     appConfig().load(config);
-    setPlatformServices(&fakePlatform);
+    setPlatformServices(&platformFake);
     ASSERT_TRUE(startVideo());
     appWindow.keys = &keys;
     appWindow.native = createNativeWindow("lumivor frame test", kWidth, kHeight, WindowFrame::ClientSized);
@@ -69,7 +71,7 @@ void SceneFixture::SetUp() {
 }
 
 void SceneFixture::frame(std::uint32_t milliseconds) {
-    fakePlatform.tickCount += milliseconds;
+    platformFake.tickCount += milliseconds;
     updateScene(milliseconds);
     drawFrame();
 }

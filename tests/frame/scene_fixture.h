@@ -8,6 +8,7 @@
 
 #include "math/vector3.h"
 #include "state/app_window.h"
+#include "support/recording_platform.h"
 
 class SceneFixture : public ::testing::Test {
 public:
@@ -24,6 +25,8 @@ public:
     static std::vector<float> targetPixels(int target, int& width, int& height);
     // The window pixel a world point lands on; false when it is off screen.
     static bool project(const Vector3& world, int& x, int& y);
+    // The platform layer the scene runs on: its extension string and entry points can be replaced.
+    static RecordingPlatform& fakePlatform();
     static KeyState keys;
     static AppWindow appWindow;
 };

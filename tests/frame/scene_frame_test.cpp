@@ -22,6 +22,7 @@
 #include "frame/overlay_pass.h"
 #include "frame/overlay_status.h"
 #include "frame/scene_resources.h"
+#include "frame/scene_targets.h"
 #include "frame/shader_programs.h"
 #include "gpu/render_targets.h"
 #include "platform/native_window.h"
@@ -258,16 +259,43 @@ TEST_F(SceneFrameTest, ANewerDropReplacesAPendingOneAndABrokenMapChangesNothingA
     clearOverlayStatus();
 }
 
+// What the lookup may hand out for a name the driver lacks: an entry point that does nothing.
+void APIENTRY blitThatDoesNothing(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield, GLenum) {}
+
+TEST_F(SceneFrameTest, ADriverWithoutTheBlitExtensionStillGetsALitPicture) {
+    std::string extensions = sdlPlatformServices().glExtensions();
+    const std::string blit = "GL_EXT_framebuffer_blit";
+    ASSERT_NE(extensions.find(blit + " "), std::string::npos);
+    extensions.erase(extensions.find(blit + " "), blit.size() + 1);
+    fakePlatform().extensionString = extensions;
+    fakePlatform().standInEntryPoints["glBlitFramebufferEXT"] = reinterpret_cast<void*>(&blitThatDoesNothing);
+    rebuildRenderTargets();  // looks the entry points up again
+    frame();
+    const Targets image;
+    int geometry = 0, lit = 0;  // pixels of the objects and the ground, and those of them that got light
+    for (int i = 0; i < image.width * image.height * 4; i += 4) {
+        const Vector3 normal(image.normal[i], image.normal[i + 1], image.normal[i + 2]);
+        const bool covered = dot(normal, normal) > 0.25f;  // the background keeps a zero normal
+        geometry += covered;
+        lit += covered && luminance(&image.lit[i]) > 0.0;
+    }
+    fakePlatform().extensionString.reset();
+    fakePlatform().standInEntryPoints.clear();
+    rebuildRenderTargets();
+    EXPECT_GT(geometry, 10000);
+    EXPECT_GT(lit, geometry * 9 / 10);
+}
+
 // Light strength (furnace, linear scale, sun shadows): a suite, and so a scene, of its own.
 namespace {
 
 constexpr int kSize = kEnvironmentMapSize;
 constexpr float kPi = 3.14159265f;
 
-// Uniform sky plus a 3-degree disc around sun with sunShare of the light above the horizon.
-std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunShare = 0.0f) {
+// Uniform sky plus a 3-degree disc around sun with sunShare of the light above the horizon, or radiance sunRadiance.
+std::vector<float> skyMap(float sky, const Vector3& sun = Vector3(), float sunShare = 0.0f, float sunRadiance = 0.0f) {
     const float radius = 3.0f * kPi / 180.0f, disc = 2.0f * kPi * (1.0f - std::cos(radius));
-    const float sunRadiance = sunShare > 0.0f ? sky + sky * 2.0f * kPi * sunShare / (1.0f - sunShare) / disc : 0.0f;
+    sunRadiance = sunShare > 0.0f ? sky + sky * 2.0f * kPi * sunShare / (1.0f - sunShare) / disc : sunRadiance;
     std::vector<float> pixels(static_cast<size_t>(kSize) * kSize * 3, sky);
     for (int i = 0; i < kSize * kSize && sunRadiance > 0.0f; ++i) {
         if (dot(lightDirection(i % kSize, i / kSize, kSize, kSize), sun) > std::cos(radius)) {
@@ -314,10 +342,8 @@ protected:
     static Targets render(const std::vector<float>& pixels) {
         glBindTexture(GL_TEXTURE_2D, sceneResources().environmentTextures[0]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, kSize, kSize, 0, GL_RGB, GL_FLOAT, pixels.data());
-        EnvironmentLights& lights = environmentLights();
-        extractLights(pixels.data(), kSize, kSize, lights.directions[0], lights.colours[0], lights.solidAngles[0]);
-        lights.updateGroundEnergy(0);
-        lights.selectEnvironment(0);
+        storeLights(0, pixels.data(), kSize, kSize);
+        environmentLights().selectEnvironment(0);
         frame(0);
         return Targets();
     }
@@ -325,15 +351,23 @@ protected:
 
 }  // namespace
 
-TEST_F(LightStrengthTest, UniformSkyLightsTheMatteSphereTopAsBrightlyAsTheSky) {
-    camera().place(-3.5f, 2.5f, -1.0f, -3.5f, 0.45f, -3.0f, 0.0f, 1.0f, 0.0f);
+// A uniform world: the lights bring the sky's light, the ground light the rest, so the white matte sphere is as bright
+// as the world all round (within what 64 lights and nine harmonics can do).
+TEST_F(LightStrengthTest, UniformWorldLightsTheMatteSphereAsBrightlyAsTheWorldAboveAndBelowItsEquator) {
+    camera().place(-3.5f, 1.6f, -1.2f, -3.5f, 0.45f, -3.0f, 0.0f, 1.0f, 0.0f);
     for (float radiance : {0.25f, 1.0f, 4.0f}) {
-        const std::vector<double> top =
-            matteSphere(render(skyMap(radiance)), [](const Vector3& n) { return n.y > 0.98f; });
+        const Targets image = render(skyMap(radiance));
+        const std::vector<double> top = matteSphere(image, [](const Vector3& n) { return n.y > 0.98f; });
+        const std::vector<double> belowEquator =
+            matteSphere(image, [](const Vector3& n) { return n.y < -0.05f && n.y > -0.3f; });
         ASSERT_GT(top.size(), 20u);
+        ASSERT_GT(belowEquator.size(), 20u);
         const auto [low, high] = std::minmax_element(top.begin(), top.end());
-        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "sky radiance " << radiance;
-        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "sky radiance " << radiance;
+        EXPECT_NEAR(*low / radiance, 1.0, 0.05) << "top, sky radiance " << radiance;
+        EXPECT_NEAR(*high / radiance, 1.0, 0.05) << "top, sky radiance " << radiance;
+        const auto [lowBelow, highBelow] = std::minmax_element(belowEquator.begin(), belowEquator.end());
+        EXPECT_NEAR(*lowBelow / radiance, 1.0, 0.1) << "below the equator, sky radiance " << radiance;
+        EXPECT_NEAR(*highBelow / radiance, 1.0, 0.1) << "below the equator, sky radiance " << radiance;
     }
 }
 
@@ -357,6 +391,23 @@ TEST_F(LightStrengthTest, SunCastsDarkShadowsAndEightTimesTheMapLightsEightTimes
     const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
     EXPECT_NEAR(*low, 8.0, 0.08);
     EXPECT_NEAR(*high, 8.0, 0.08);
+}
+
+TEST_F(LightStrengthTest, ASunOfAMillionLeavesNoNanInfinityOrNegativeValueInAnyTarget) {
+    // Facing the sun in the sky; then from behind the spheres, so that the mirror sphere shows it.
+    camera().place(0.0f, 1.5f, 8.0f, 0.0f, 1.77f, 7.0f, 0.0f, 1.0f, 0.0f);
+    render(skyMap(0.05f, normalize(Vector3(0.0f, 1.0f, -1.0f)), 0.0f, 1.0e6f));
+    for (int view = 0; view < 2; ++view) {
+        if (view == 1) camera().place(1.75f, 1.2f, -7.0f, 1.75f, 1.1f, -6.0f, 0.0f, 1.0f, 0.0f), frame(0);
+        for (int target = kLitImageTarget; target <= kBloomTarget; ++target) {
+            int width = 0, height = 0;
+            const std::vector<float> pixels = targetPixels(target, width, height);
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [](float v) { return !std::isfinite(v); }), 0)
+                << "target " << target << ", view " << view;
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [](float v) { return v < 0.0f; }), 0)
+                << "target " << target << ", view " << view;
+        }
+    }
 }
 
 TEST_F(LightStrengthTest, LowSunDarkensTheGroundOnlyByItsShareOfTheGroundsLight) {

@@ -9,6 +9,7 @@
 
 #include "camera/camera.h"
 #include "environment/environment_lights.h"
+#include "environment/environment_setup.h"
 #include "environment/environment_turn.h"
 #include "environment/light_extractor.h"
 #include "frame/scene_resources.h"
@@ -57,6 +58,16 @@ double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char
     return squares == 0.0 ? 1e9 : 10.0 * std::log10(255.0 * 255.0 * 3.0 * pixels.size() / squares);
 }
 
+// A black map but for its ground within 45 degrees of the map's +z (column W / 2), of radiance 1.
+std::vector<float> groundPatchMap() {
+    std::vector<float> pixels(static_cast<size_t>(kMapWidth) * kMapHeight * 3, 0.0f);
+    for (int row = 0; row < kMapHeight / 2; ++row) {
+        std::fill(&pixels[(static_cast<size_t>(row) * kMapWidth + kMapWidth * 3 / 8) * 3],
+                  &pixels[(static_cast<size_t>(row) * kMapWidth + kMapWidth * 5 / 8) * 3], 1.0f);
+    }
+    return pixels;
+}
+
 // The window position, in pixels from the lower left corner, where the eye sees the world direction.
 bool projectDirection(const Vector3& direction, double& x, double& y) {
     GLdouble projection[16], modelView[16], z = 0;
@@ -82,11 +93,8 @@ protected:
     static void show(const std::vector<float>& pixels, float degrees) {
         glBindTexture(GL_TEXTURE_2D, sceneResources().environmentTextures[0]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB32F_ARB, kMapWidth, kMapHeight, 0, GL_RGB, GL_FLOAT, pixels.data());
-        EnvironmentLights& lights = environmentLights();
-        extractLights(pixels.data(), kMapWidth, kMapHeight, lights.directions[0], lights.colours[0],
-                      lights.solidAngles[0]);
-        lights.updateGroundEnergy(0);
-        lights.selectEnvironment(0);
+        storeLights(0, pixels.data(), kMapWidth, kMapHeight);
+        environmentLights().selectEnvironment(0);
         sceneState().environmentRotation[0] = degrees;
         frame(0);
     }
@@ -147,6 +155,32 @@ TEST_F(TurnedEnvironmentTest, ASpheresShadowTurnsWithTheEnvironmentAboutItsFoot)
     EXPECT_NEAR(turned.z, unturned.x, 0.05f);
 }
 
+// The ground's light comes from the map's ground, which turns with the map: the matte sphere's side facing the bright
+// patch, wherever the turn puts it, is lit from below and the other side is not.
+TEST_F(TurnedEnvironmentTest, TheGroundsLightOnTheMatteSphereTurnsWithTheEnvironment) {
+    const Vector3 centre(-3.5f, 0.45f, -3.0f);
+    camera().place(centre.x, centre.y, centre.z + 3.0f, centre.x, centre.y, centre.z, 0.0f, 1.0f, 0.0f);
+    const float degrees = 90.0f;
+    const Vector3 patch = mapToWorld(environmentTurn(degrees), Vector3(0.0f, 0.0f, 1.0f));
+    show(groundPatchMap(), degrees);
+    int width = 0, height = 0;
+    const std::vector<float> lit = targetPixels(kLitImageTarget, width, height);
+    const std::vector<float> positions = targetPixels(kPositionTarget, width, height);
+    const std::vector<float> normals = targetPixels(kNormalTarget, width, height);
+    double toward = 0.0, away = 0.0;  // summed over the lower half's pixels facing the patch and facing away
+    int towardCount = 0, awayCount = 0;
+    for (int i = 0; i < width * height * 4; i += 4) {
+        const Vector3 p(positions[i], positions[i + 1], positions[i + 2]),
+            n(normals[i], normals[i + 1], normals[i + 2]);
+        if (positions[i + 3] != 1.0f || length(p - centre) > 0.55f || n.y > -0.1f) continue;
+        if (dot(n, patch) > 0.6f) toward += luminance(&lit[i]), ++towardCount;
+        if (dot(n, patch) < -0.6f) away += luminance(&lit[i]), ++awayCount;
+    }
+    ASSERT_GT(towardCount, 50);
+    ASSERT_GT(awayCount, 50);
+    EXPECT_GT(toward / towardCount, 4.0 * (away / awayCount));
+}
+
 TEST_F(TurnedEnvironmentTest, LightMarkersSitOnTheTurnedLightsAndTheMostEnergeticIsTheLargest) {
     // The sun pixel holds a third of the light: its light outweighs all others, which the cut makes about equal.
     const int sunColumn = kMapWidth / 4, sunRow = kMapHeight * 13 / 18;  // toward +x, 40 degrees up
@@ -166,7 +200,7 @@ TEST_F(TurnedEnvironmentTest, LightMarkersSitOnTheTurnedLightsAndTheMostEnergeti
     std::vector<float> energies;
     for (int i = 0; i < lights.lightCount; ++i) {
         double x = 0, y = 0;
-        const float energy = lightEnergy(lights.currentColours[i], lights.currentSolidAngles[i]);
+        const float energy = lights.currentEnergies[i];
         if (energy > 0.0f && projectDirection(mapToWorld(turn, lights.currentDirections[i]), x, y)) {
             expected.emplace_back(x, y), energies.push_back(energy);
         }

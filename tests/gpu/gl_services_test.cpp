@@ -78,6 +78,7 @@ TEST_F(GlslManagerTest, BuildsLogOneEntryNamingTheSlotAndFailedOnesStopAtTheirFi
     EXPECT_EQ(log().substr(0, kValidation.size() + 3), kValidation + "7: ") << "the slot, never the handle";
     EXPECT_EQ(log().substr(log().size() - 2), "\n\n");
     EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), static_cast<GLint>(manager_.programSlot(7).program));
+    EXPECT_TRUE(manager_.programLinked(7));
     manager_.stopProgram();
     // Each failed build logs only its first error ("" where a missing file may show as any of the three).
     const std::pair<std::string, std::string> cases[] = {{"broken.vsh+broken.fsh", "VS Compiling Error! ID: "},
@@ -91,6 +92,7 @@ TEST_F(GlslManagerTest, BuildsLogOneEntryNamingTheSlotAndFailedOnesStopAtTheirFi
         const std::string text = log();
         EXPECT_EQ(countOccurrences(text, "ID: "), 1) << text;
         EXPECT_EQ(integerState(GL_CURRENT_PROGRAM), 0) << files << ": a failed build makes nothing current";
+        EXPECT_FALSE(manager_.programLinked(2)) << files;
         EXPECT_TRUE(error.empty() ? countOccurrences(text, "Error! ID: 2: ") == 1 : text.rfind(error + "2: ", 0) == 0)
             << files << ": " << text;
     }

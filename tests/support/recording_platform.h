@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,8 +24,9 @@ public:
     int cursorMoves = 0;      // calls of setCursorPosition
     bool cursorOwned = true;  // what ownsCursor answers: the window's focus
     std::set<int> keysDown;
-    std::set<std::string> missingEntryPoints;    // names the GL lookup pretends not to know
-    std::optional<std::string> extensionString;  // replaces the context's extension string
+    std::set<std::string> missingEntryPoints;         // names the GL lookup pretends not to know
+    std::map<std::string, void*> standInEntryPoints;  // names the GL lookup answers with these
+    std::optional<std::string> extensionString;       // replaces the context's extension string
     std::vector<Message> messages;
 
     std::uint32_t ticks() override { return tickCount; }
@@ -33,6 +35,9 @@ public:
     bool ownsCursor() override { return cursorOwned; }
     bool isKeyDown(int virtualKey) override { return keysDown.count(virtualKey) != 0; }
     void* glProcAddress(const char* name) override {
+        if (const auto standIn = standInEntryPoints.find(name); standIn != standInEntryPoints.end()) {
+            return standIn->second;
+        }
         return missingEntryPoints.count(name) != 0 ? nullptr : sdlPlatformServices().glProcAddress(name);
     }
     const char* glExtensions() override {

@@ -1,4 +1,4 @@
-// The real program under Xvfb: window, toggle, minimising, exit statuses, the lit dump, a key tap, F12 and a load.
+// The real program under Xvfb: window, minimising, exit statuses, the lit dump, a key tap, F12 and a load.
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
@@ -63,20 +63,6 @@ TEST_F(ProgramTest, ClientAreaHasTheConfiguredSizeAndClosingTheWindowEndsTheRunW
     EXPECT_EQ(runCommand(info), "640 480");
     sendKeys(window, "key", "alt+F4");  // the window manager turns it into a close request
     EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0) << "closing did not end the run";
-}
-
-TEST_F(ProgramTest, ToggleSignalRecreatesWindowAndSceneInTheOtherModeAndTheRunGoesOn) {
-    start(run, {});
-    for (int scene = 2; scene <= 3; ++scene) {
-        run.sendSignal(SIGUSR1);
-        ASSERT_TRUE(run.waitForStandardError("initialiseScene", scene, kLimitMilliseconds)) << run.standardError();
-    }
-    EXPECT_EQ(countOccurrences(run.standardError(), "window created (full screen, 320x240)"), 1);
-    EXPECT_TRUE(run.running());
-    run.sendSignal(SIGTERM);  // SDL turns it into a quit request
-    EXPECT_EQ(run.waitForExit(kLimitMilliseconds), 0);
-    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene"), 3);
-    EXPECT_EQ(countOccurrences(run.standardError(), "window destroyed"), 3);
 }
 
 TEST_F(ProgramTest, MinimisingStopsTheFramesAndAfterRestoringTheFrameLimitEndsTheRunAndSavesTheLastFrame) {

@@ -144,6 +144,8 @@ TEST_F(SettingsPanelTest, ShownByTheOptionAndTabItsSliderWorksThePointerOverItTu
     run.sendSignal(SIGTERM);
     ASSERT_EQ(run.waitForExit(kLimitMilliseconds), 0) << run.standardError();
     EXPECT_EQ(countOccurrences(run.standardError(), "window created (full screen, 480x360)"), 1);
+    EXPECT_EQ(countOccurrences(run.standardError(), "shutdownScene"), 3) << "one scene per window";
+    EXPECT_EQ(countOccurrences(run.standardError(), "window destroyed"), 3);
     const Picture last = loadWindowPicture(run.file("last.png"));
     ASSERT_FALSE(last.rgb.empty()) << run.standardError();
     EXPECT_GT(panelShare(last), 0.4) << "still shown in the third window";

@@ -97,8 +97,8 @@ std::vector<float> SceneFixture::targetPixels(int target, int& width, int& heigh
     return pixels;
 }
 
-bool SceneFixture::project(const Vector3& world, int& x, int& y) {
-    GLdouble projection[16], modelView[16], wx = 0, wy = 0, wz = 0;
+bool SceneFixture::projectExactly(const Vector3& world, double& x, double& y) {
+    GLdouble projection[16], modelView[16], z = 0;
     const GLint viewport[4] = {0, 0, kWidth, kHeight};
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -109,9 +109,15 @@ bool SceneFixture::project(const Vector3& world, int& x, int& y) {
     camera().applyLookAt();
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glPopMatrix();
-    const bool seen = gluProject(world.x, world.y, world.z, modelView, projection, viewport, &wx, &wy, &wz) == GL_TRUE;
+    return gluProject(world.x, world.y, world.z, modelView, projection, viewport, &x, &y, &z) == GL_TRUE && z > 0.0 &&
+           z < 1.0;
+}
+
+bool SceneFixture::project(const Vector3& world, int& x, int& y) {
+    double wx = 0, wy = 0;
+    const bool seen = projectExactly(world, wx, wy);
     x = static_cast<int>(wx), y = static_cast<int>(wy);
-    return seen && wz > 0.0 && wz < 1.0 && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+    return seen && x >= 0 && y >= 0 && x < kWidth && y < kHeight;
 }
 
 // Without a display the whole process reports the skip code that ctest shows as a skip.

@@ -25,6 +25,8 @@ public:
     static std::vector<float> targetPixels(int target, int& width, int& height);
     // The window pixel a world point lands on; false when it is off screen.
     static bool project(const Vector3& world, int& x, int& y);
+    // The window position, in pixels from the lower left corner and unclipped; false behind the eye.
+    static bool projectExactly(const Vector3& world, double& x, double& y);
     // The platform layer the scene runs on: its extension string and entry points can be replaced.
     static RecordingPlatform& fakePlatform();
     static KeyState keys;

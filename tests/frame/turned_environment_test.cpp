@@ -1,7 +1,6 @@
 // The turned environment in a real frame: sky and mirror as the map with moved columns shows them, shadows turned
 // about the sphere's foot, and the light markers on the turned lights.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -66,23 +65,6 @@ std::vector<float> groundPatchMap() {
                   &pixels[(static_cast<size_t>(row) * kMapWidth + kMapWidth * 5 / 8) * 3], 1.0f);
     }
     return pixels;
-}
-
-// The window position, in pixels from the lower left corner, where the eye sees the world direction.
-bool projectDirection(const Vector3& direction, double& x, double& y) {
-    GLdouble projection[16], modelView[16], z = 0;
-    const GLint viewport[4] = {0, 0, SceneFixture::kWidth, SceneFixture::kHeight};
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(65.0, static_cast<double>(SceneFixture::kWidth) / SceneFixture::kHeight, 0.01, 1000.0);
-    glGetDoublev(GL_MODELVIEW_MATRIX, projection);
-    glLoadIdentity();
-    camera().applyLookAt();
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glPopMatrix();
-    const Vector3 point = camera().position + direction * 10.0f;
-    return gluProject(point.x, point.y, point.z, modelView, projection, viewport, &x, &y, &z) == GL_TRUE && z < 1.0;
 }
 
 }  // namespace
@@ -201,7 +183,8 @@ TEST_F(TurnedEnvironmentTest, LightMarkersSitOnTheTurnedLightsAndTheMostEnergeti
     for (int i = 0; i < lights.lightCount; ++i) {
         double x = 0, y = 0;
         const float energy = lights.currentEnergies[i];
-        if (energy > 0.0f && projectDirection(mapToWorld(turn, lights.currentDirections[i]), x, y)) {
+        if (energy > 0.0f &&
+            projectExactly(camera().position + mapToWorld(turn, lights.currentDirections[i]) * 10.0f, x, y)) {
             expected.emplace_back(x, y), energies.push_back(energy);
         }
     }

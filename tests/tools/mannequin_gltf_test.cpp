@@ -71,20 +71,15 @@ PreparedModel MannequinGltfTest::gltf_;
 bool MannequinGltfTest::characterLoaded_ = false;
 std::string MannequinGltfTest::gltfProblem_;
 
-TEST_F(MannequinGltfTest, MeshesKeepTheCharacterFilesVerticesIndicesAndColours) {
+TEST_F(MannequinGltfTest, MeshesKeepTheCharacterFilesIndicesAndColours) {
     const ModelData& data = gltf_.data;
     ASSERT_EQ(data.meshes.size(), static_cast<std::size_t>(model_.meshCount()));
     for (int m = 0; m < model_.meshCount(); ++m) {
         const SkinnedMesh& mesh = model_.meshes[m];
         ASSERT_EQ(data.meshes[m].primitives.size(), 1u) << "mesh " << m;
         const ModelPrimitive& primitive = data.meshes[m].primitives[0];
+        // The positions show in the skinning test, which compares every vertex at every key.
         ASSERT_EQ(primitive.vertexCount(), mesh.vertexCount) << "mesh " << m;
-        for (int v = 0; v < mesh.vertexCount; ++v) {
-            for (int c = 0; c < 3; ++c) {
-                ASSERT_EQ(primitive.positions[v * 3 + c], mesh.positions[v * 4 + c])
-                    << "mesh " << m << ", vertex " << v;
-            }
-        }
         ASSERT_EQ(primitive.indices.size(), static_cast<std::size_t>(mesh.triangleCount) * 3) << "mesh " << m;
         for (std::size_t i = 0; i < primitive.indices.size(); ++i) {
             ASSERT_EQ(primitive.indices[i], static_cast<std::uint32_t>(mesh.indices[i])) << "mesh " << m << ", " << i;

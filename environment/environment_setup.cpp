@@ -117,7 +117,7 @@ void finishEnvironmentLoads(GLuint textures[kEnvironmentCount]) {
         }
         // Without this the environment would silently go dark.
         const std::string note = "Environment map \"" + file + "\" cannot be used: " + map->cause + ". Environment " +
-                                 Logger::intToString(environment) + " gets 64 black lights.";
+                                 Logger::intToString(environment + 1) + " gets 64 black lights.";
         logger().write(note);
         if (environmentFileChosen(environment)) {
             std::fprintf(stderr, "lumivor: %s\n", note.c_str());

@@ -139,7 +139,7 @@ protected:
         for (int environment = 0; environment < 3; ++environment) {
             const std::string named =
                 std::string("Environment map \"") + kMapFiles[environment] + "\" cannot be used: ";
-            const std::string black = ". Environment " + std::to_string(environment) + " gets 64 black lights.";
+            const std::string black = ". Environment " + std::to_string(environment + 1) + " gets 64 black lights.";
             EXPECT_EQ(countOccurrences(log, named), 1) << log;
             EXPECT_EQ(countOccurrences(log, black), 1) << log;
         }

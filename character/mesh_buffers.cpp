@@ -7,18 +7,15 @@
 #include <string>
 
 #include "character/skinned_model.h"
+#include "gpu/buffer_functions.h"
 #include "platform/gl_entry_points.h"
 
 namespace {
 
-PFNGLGENBUFFERSPROC genBuffers = nullptr;
-PFNGLBINDBUFFERPROC bindBuffer = nullptr;
-PFNGLBUFFERDATAPROC bufferData = nullptr;
-PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
+BufferFunctions buffers;
 // gl.h declares the GL 1.3 functions itself, so glext.h has no pointer type for this one.
 using ClientActiveTextureFunction = void(APIENTRY*)(GLenum texture);
 ClientActiveTextureFunction clientActiveTexture = nullptr;
-PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
 unsigned int contextCount = 0;
 
 constexpr GLint kPositionComponents = 4;
@@ -30,27 +27,14 @@ constexpr GLsizeiptr kWeightBytes = kInfluencesPerVertex * sizeof(float);
 constexpr GLsizeiptr kBoneIndexBytes = kInfluencesPerVertex * sizeof(int);
 constexpr GLsizeiptr kTriangleBytes = 3 * sizeof(int);
 
-GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-    GLuint name = 0;
-    genBuffers(1, &name);
-    bindBuffer(target, name);
-    bufferData(target, size, data, usage);
-    return name;
-}
-
 }  // namespace
 
 void loadBufferEntryPoints() {
     ++contextCount;
-    lookUpEntryPoint(genBuffers, "glGenBuffers");
-    lookUpEntryPoint(bindBuffer, "glBindBuffer");
-    lookUpEntryPoint(bufferData, "glBufferData");
-    lookUpEntryPoint(bufferSubData, "glBufferSubData");
     if (!lookUpEntryPoint(clientActiveTexture, "glClientActiveTexture")) {
         platform().showMessage("Error", "glClientActiveTexture not supported!", MessageIcon::Error);
     }
-    lookUpEntryPoint(deleteBuffers, "glDeleteBuffers");
-    if (!bufferEntryPointsAvailable()) {
+    if (!buffers.lookUp()) {
         platform().showMessage("Error", "Buffer objects not supported: the character cannot be drawn!",
                                MessageIcon::Error);
     }
@@ -58,10 +42,7 @@ void loadBufferEntryPoints() {
 
 unsigned int currentBufferContext() { return contextCount; }
 
-bool bufferEntryPointsAvailable() {
-    return genBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr && bufferSubData != nullptr &&
-           deleteBuffers != nullptr;
-}
+bool bufferEntryPointsAvailable() { return buffers.available(); }
 
 void SkinnedMesh::createBuffers() {
     if (!bufferEntryPointsAvailable()) {
@@ -69,12 +50,13 @@ void SkinnedMesh::createBuffers() {
     }
     const GLsizeiptr vertices = vertexCount;
     bufferContext = currentBufferContext();
-    positionBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kPositionBytes, skinnedPositions.data(), GL_DYNAMIC_DRAW);
-    normalBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kNormalBytes, skinnedNormals.data(), GL_DYNAMIC_DRAW);
-    weightBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kWeightBytes, weights.data(), GL_STATIC_DRAW);
-    boneIndexBuffer = createBuffer(GL_ARRAY_BUFFER, vertices * kBoneIndexBytes, boneIndices.data(), GL_STATIC_DRAW);
-    indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangleCount) * kTriangleBytes,
-                               indices.data(), GL_STATIC_DRAW);
+    positionBuffer =
+        buffers.create(GL_ARRAY_BUFFER, vertices * kPositionBytes, skinnedPositions.data(), GL_DYNAMIC_DRAW);
+    normalBuffer = buffers.create(GL_ARRAY_BUFFER, vertices * kNormalBytes, skinnedNormals.data(), GL_DYNAMIC_DRAW);
+    weightBuffer = buffers.create(GL_ARRAY_BUFFER, vertices * kWeightBytes, weights.data(), GL_STATIC_DRAW);
+    boneIndexBuffer = buffers.create(GL_ARRAY_BUFFER, vertices * kBoneIndexBytes, boneIndices.data(), GL_STATIC_DRAW);
+    indexBuffer = buffers.create(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangleCount) * kTriangleBytes,
+                                 indices.data(), GL_STATIC_DRAW);
 }
 
 void SkinnedMesh::uploadSkinnedVertices() {
@@ -82,10 +64,10 @@ void SkinnedMesh::uploadSkinnedVertices() {
         return;
     }
     const GLsizeiptr vertices = vertexCount;
-    bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
-    bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kPositionBytes, skinnedPositions.data());
-    bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
-    bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kNormalBytes, skinnedNormals.data());
+    buffers.bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
+    buffers.bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kPositionBytes, skinnedPositions.data());
+    buffers.bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
+    buffers.bufferSubData(GL_ARRAY_BUFFER, 0, vertices * kNormalBytes, skinnedNormals.data());
 }
 
 bool SkinnedMesh::hasBuffers() const { return positionBuffer != 0 && bufferContext == currentBufferContext(); }
@@ -93,7 +75,7 @@ bool SkinnedMesh::hasBuffers() const { return positionBuffer != 0 && bufferConte
 void SkinnedMesh::releaseBuffers() {
     if (hasBuffers() && bufferEntryPointsAvailable()) {
         const GLuint names[] = {positionBuffer, normalBuffer, weightBuffer, boneIndexBuffer, indexBuffer};
-        deleteBuffers(sizeof(names) / sizeof(names[0]), names);
+        buffers.deleteBuffers(sizeof(names) / sizeof(names[0]), names);
     }
     positionBuffer = normalBuffer = weightBuffer = boneIndexBuffer = indexBuffer = 0;
     bufferContext = 0;
@@ -105,23 +87,23 @@ void SkinnedMesh::draw() const {
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, positionBuffer);
     glVertexPointer(kPositionComponents, GL_FLOAT, 0, nullptr);
-    bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, normalBuffer);
     glNormalPointer(GL_FLOAT, 0, nullptr);
     // Set 0 carries the four weights, set 1 the four bone numbers; without
     // glClientActiveTexture both are left out rather than calling through null.
     if (clientActiveTexture != nullptr) {
         clientActiveTexture(GL_TEXTURE0);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        bindBuffer(GL_ARRAY_BUFFER, weightBuffer);
+        buffers.bindBuffer(GL_ARRAY_BUFFER, weightBuffer);
         glTexCoordPointer(kWeightComponents, GL_FLOAT, 0, nullptr);
         clientActiveTexture(GL_TEXTURE1);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        bindBuffer(GL_ARRAY_BUFFER, boneIndexBuffer);
+        buffers.bindBuffer(GL_ARRAY_BUFFER, boneIndexBuffer);
         glTexCoordPointer(kBoneIndexComponents, GL_INT, 0, nullptr);
     }
-    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    buffers.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_INT, nullptr);
     if (clientActiveTexture != nullptr) {
         clientActiveTexture(GL_TEXTURE1);

@@ -5,16 +5,13 @@
 
 #include <utility>
 
+#include "gpu/buffer_functions.h"
 #include "gpu/glsl_manager.h"
 #include "platform/gl_entry_points.h"
 
 namespace {
 
-PFNGLGENBUFFERSPROC genBuffers = nullptr;
-PFNGLBINDBUFFERPROC bindBuffer = nullptr;
-PFNGLBUFFERDATAPROC bufferData = nullptr;
-PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
-PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+BufferFunctions buffers;
 // gl.h declares the GL 1.3 functions itself, so glext.h has no pointer types for these.
 using TextureUnitFunction = void(APIENTRY*)(GLenum texture);
 TextureUnitFunction clientActiveTexture = nullptr;
@@ -29,21 +26,9 @@ constexpr GLsizeiptr kIndexBytes = sizeof(std::uint32_t);
 constexpr GLubyte kWhite[4] = {255, 255, 255, 255};
 
 bool lookUpEntryPoints() {
-    bool found = lookUpEntryPoint(genBuffers, "glGenBuffers");
-    found = lookUpEntryPoint(bindBuffer, "glBindBuffer") && found;
-    found = lookUpEntryPoint(bufferData, "glBufferData") && found;
-    found = lookUpEntryPoint(bufferSubData, "glBufferSubData") && found;
-    found = lookUpEntryPoint(deleteBuffers, "glDeleteBuffers") && found;
+    bool found = buffers.lookUp();
     found = lookUpEntryPoint(clientActiveTexture, "glClientActiveTexture") && found;
     return lookUpEntryPoint(activeTexture, "glActiveTexture") && found;
-}
-
-GLuint createBuffer(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-    GLuint name = 0;
-    genBuffers(1, &name);
-    bindBuffer(target, name);
-    bufferData(target, size, data, usage);
-    return name;
 }
 
 bool usesMipmaps(int minFilter) {
@@ -130,21 +115,25 @@ bool ModelBuffers::create(const PreparedModel& model, std::string& cause) {
     }
     vertexCount_ = static_cast<std::size_t>(model.vertexCount);
     const GLsizeiptr vertices = model.vertexCount;
-    positionBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.positions.data(), GL_DYNAMIC_DRAW);
-    normalBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.normals.data(), GL_DYNAMIC_DRAW);
-    texCoordBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kTexCoordBytes, model.texCoords.data(), GL_STATIC_DRAW);
-    colourBuffer_ = createBuffer(GL_ARRAY_BUFFER, vertices * kColourBytes, model.colours.data(), GL_STATIC_DRAW);
-    bindBuffer(GL_ARRAY_BUFFER, 0);
+    positionBuffer_ =
+        buffers.create(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.positions.data(), GL_DYNAMIC_DRAW);
+    normalBuffer_ =
+        buffers.create(GL_ARRAY_BUFFER, vertices * kVertexVectorBytes, model.normals.data(), GL_DYNAMIC_DRAW);
+    texCoordBuffer_ =
+        buffers.create(GL_ARRAY_BUFFER, vertices * kTexCoordBytes, model.texCoords.data(), GL_STATIC_DRAW);
+    colourBuffer_ = buffers.create(GL_ARRAY_BUFFER, vertices * kColourBytes, model.colours.data(), GL_STATIC_DRAW);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, 0);
     // The full list, then the shadow list, in one element buffer.
     shadowListOffset_ = model.indices.size();
     hasShadowList_ = !model.shadowIndices.empty();
     const GLsizeiptr indexCount = static_cast<GLsizeiptr>(model.indices.size() + model.shadowIndices.size());
-    indexBuffer_ = createBuffer(GL_ELEMENT_ARRAY_BUFFER, indexCount * kIndexBytes, nullptr, GL_STATIC_DRAW);
-    bufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(model.indices.size()) * kIndexBytes,
-                  model.indices.data());
-    bufferSubData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLintptr>(shadowListOffset_) * kIndexBytes,
-                  static_cast<GLsizeiptr>(model.shadowIndices.size()) * kIndexBytes, model.shadowIndices.data());
-    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    indexBuffer_ = buffers.create(GL_ELEMENT_ARRAY_BUFFER, indexCount * kIndexBytes, nullptr, GL_STATIC_DRAW);
+    buffers.bufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(model.indices.size()) * kIndexBytes,
+                          model.indices.data());
+    buffers.bufferSubData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLintptr>(shadowListOffset_) * kIndexBytes,
+                          static_cast<GLsizeiptr>(model.shadowIndices.size()) * kIndexBytes,
+                          model.shadowIndices.data());
+    buffers.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     for (const ModelTexture& texture : model.data.textures) {
         textures_.push_back(createTexture(texture, model.data.images[texture.image]));
     }
@@ -156,17 +145,17 @@ bool ModelBuffers::create(const PreparedModel& model, std::string& cause) {
 void ModelBuffers::uploadPose(const PreparedModel& model) const {
     if (!created()) return;
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(vertexCount_) * kVertexVectorBytes;
-    bindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
-    bufferSubData(GL_ARRAY_BUFFER, 0, bytes, model.positions.data());
-    bindBuffer(GL_ARRAY_BUFFER, normalBuffer_);
-    bufferSubData(GL_ARRAY_BUFFER, 0, bytes, model.normals.data());
-    bindBuffer(GL_ARRAY_BUFFER, 0);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
+    buffers.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, model.positions.data());
+    buffers.bindBuffer(GL_ARRAY_BUFFER, normalBuffer_);
+    buffers.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, model.normals.data());
+    buffers.bindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void ModelBuffers::release() {
     if (created()) {
         const GLuint names[] = {positionBuffer_, normalBuffer_, texCoordBuffer_, colourBuffer_, indexBuffer_};
-        deleteBuffers(sizeof(names) / sizeof(names[0]), names);
+        buffers.deleteBuffers(sizeof(names) / sizeof(names[0]), names);
         glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
         glDeleteTextures(1, &whiteTexture_);
     }
@@ -178,21 +167,21 @@ void ModelBuffers::release() {
 void ModelBuffers::setArrays(bool colours, bool texCoords, bool normals) const {
     if (colours) {
         glEnableClientState(GL_COLOR_ARRAY);
-        bindBuffer(GL_ARRAY_BUFFER, colourBuffer_);
+        buffers.bindBuffer(GL_ARRAY_BUFFER, colourBuffer_);
         glColorPointer(kColourComponents, GL_FLOAT, 0, nullptr);
     } else {
         glDisableClientState(GL_COLOR_ARRAY);
     }
     if (texCoords) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        bindBuffer(GL_ARRAY_BUFFER, texCoordBuffer_);
+        buffers.bindBuffer(GL_ARRAY_BUFFER, texCoordBuffer_);
         glTexCoordPointer(kTexCoordComponents, GL_FLOAT, 0, nullptr);
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
     if (normals) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        bindBuffer(GL_ARRAY_BUFFER, normalBuffer_);
+        buffers.bindBuffer(GL_ARRAY_BUFFER, normalBuffer_);
         glNormalPointer(GL_FLOAT, 0, nullptr);
     } else {
         glDisableClientState(GL_NORMAL_ARRAY);
@@ -241,9 +230,9 @@ void ModelBuffers::draw(const PreparedModel& model, ModelDrawMode mode, int prog
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
     const GLboolean culled = glIsEnabled(GL_CULL_FACE);
     glEnableClientState(GL_VERTEX_ARRAY);
-    bindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
     glVertexPointer(kPositionComponents, GL_FLOAT, 0, nullptr);
-    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    buffers.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
 
     for (const ModelBatch& batch : model.batches) {
         const ModelSurface& surface = model.surfaces[batch.surface];
@@ -273,8 +262,8 @@ void ModelBuffers::draw(const PreparedModel& model, ModelDrawMode mode, int prog
 
     setArrays(false, false, false);
     glDisableClientState(GL_VERTEX_ARRAY);
-    bindBuffer(GL_ARRAY_BUFFER, 0);
-    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    buffers.bindBuffer(GL_ARRAY_BUFFER, 0);
+    buffers.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, 0);
     if (!textured) glDisable(GL_TEXTURE_2D);
